@@ -23,6 +23,7 @@ public:
     T* operator->() { return &*m_value; }
     const T* operator->() const { return &*m_value; }
     T& operator*() { return *m_value; }
+    const T& operator*() const { return *m_value; }
     T valueOr(T fallback) const { return m_value ? *m_value : std::move(fallback); }
 
 private:

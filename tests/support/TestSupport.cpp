@@ -1,0 +1,2 @@
+#include "RecordingUserInterface.h"
+// The support library holds header-only helpers; this file gives the library something to build.
