@@ -1,225 +1,48 @@
 #include "cli/CliCommands.h"
 
 #include "app/clsCatalog.h"
-#include "app/clsFile.h"
-#include "cli/CliUserInterface.h"
-#include "platform/JetDate.h"
-#include "platform/JetSql.h"
-#include "platform/Recordset.h"
-#include "storage/modDBCreation.h"
-#include "storage/modDBOperations.h"
-
-#include <QDateTime>
-#include <QFileInfo>
-
-#include <functional>
-#include <map>
+#include "cli/CliCommand.h"
 
 namespace {
-
-const char* const Usage =
-    "Usage: kestrowan-cli COMMAND PATH [ARGUMENTS]\n"
-    "\n"
-    "Commands:\n"
-    "  create PATH             create a new, empty catalog (PATH must not exist and must end in .kst)\n"
-    "  info PATH               data version, last compaction, password protection and the categories\n"
-    "  schema PATH             every table with its fields: table, field, type, size, zero-length,\n"
-    "                          required, auto-increment, index, default value (tab-separated)\n"
-    "  sql PATH STATEMENT      run one statement in the catalog's SQL dialect; a SELECT prints its rows\n"
-    "  compact PATH            repair and compact a catalog\n"
-    "  --help                  this text\n";
-
-struct Context {
-    QStringList args;
-    QTextStream& out;
-    QTextStream& err;
-    CliUserInterface& ui;
-};
-
-int Fail(Context& c, const QString& message)
+QString Usage()
 {
-    if (!message.isEmpty())
-        c.err << message << Qt::endl;
-    return 1;
+    QString text = QStringLiteral("Usage: kestrowan-cli COMMAND PATH [ARGUMENTS]\n\nCommands:\n");
+    for (const auto* list : {&CatalogCommands(), &ModelCommands()})
+        for (const CliCommand& command : *list)
+            text += QStringLiteral("  ") + QString::fromUtf8(command.usage).replace(QLatin1String("\n"), QLatin1String("\n  ")) +
+                    QLatin1Char('\n');
+    text += QStringLiteral("  --help                  this text\n");
+    return text;
 }
 
-// Opens the catalog the way the program does (upgrade, settings row, password); messages reach stderr.
-bool OpenCatalog(Context& c, const QString& path)
+const CliCommand* Find(const QString& name)
 {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        Fail(c, QStringLiteral("The file '%1' does not exist.").arg(path));
-        return false;
-    }
-    const clsFile file(info.absoluteFilePath());
-    if (file.Extension().compare(QLatin1String("kst"), Qt::CaseInsensitive) != 0) {
-        Fail(c, QStringLiteral("'%1' is not a catalog file: catalog files end in .kst.").arg(path));
-        return false;
-    }
-    Catalog().OpenCatalog(file);
-    if (!Catalog().Loaded()) {
-        if (!c.ui.reported())
-            Fail(c, QStringLiteral("The catalog '%1' could not be opened.").arg(path));
-        return false;
-    }
-    return true;
+    for (const auto* list : {&CatalogCommands(), &ModelCommands()})
+        for (const CliCommand& command : *list)
+            if (name == QLatin1String(command.name))
+                return &command;
+    return nullptr;
 }
-
-QString CellText(const QVariant& value)
-{
-    if (!value.isValid() || value.isNull())
-        return QString();
-    switch (value.typeId()) {
-    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::QDateTime: return JetDate::ToStorage(value.toDateTime());
-    case QMetaType::Double: return QString::number(value.toDouble(), 'g', 15);
-    case QMetaType::QByteArray: return QStringLiteral("(%1 bytes)").arg(value.toByteArray().size());
-    default: {
-        // One row per line: tabs and line breaks inside a value are written as escapes.
-        QString text = value.toString();
-        text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-        text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-        text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-        text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-        return text;
-    }
-    }
-}
-
-int Create(Context& c)
-{
-    const QString path = c.args.value(1);
-    if (QFileInfo::exists(path))
-        return Fail(c, QStringLiteral("The file '%1' already exists; choose another name.").arg(path));
-    if (!path.endsWith(QLatin1String(".kst"), Qt::CaseInsensitive))
-        return Fail(c, QStringLiteral("A catalog file name must end in .kst: '%1'.").arg(path));
-    if (DbError error = modDBCreation::CreateCatalogFile(QFileInfo(path).absoluteFilePath()))
-        return Fail(c, QStringLiteral("The catalog could not be created: %1").arg(error.message));
-    c.out << "Created " << path << Qt::endl;
-    return 0;
-}
-
-int Info(Context& c)
-{
-    if (!OpenCatalog(c, c.args.value(1)))
-        return 1;
-    clsCatalog& catalog = Catalog();
-    c.out << "Data version\t" << catalog.Setting(clsCatalog::DataVersion) << '\n';
-    c.out << "Last compaction\t" << catalog.Setting(clsCatalog::LastCompact) << '\n';
-    c.out << "Password protection\t"
-          << (catalog.Setting(clsCatalog::PasswordProtected) == QLatin1String("True") ? "on" : "off") << '\n';
-    c.out << "ID\tType\tName\tTitle column\tItems\n";
-    for (const auto& category : catalog.categories()) {
-        const qint64 items = modDBOperations::QueryCount(
-            QStringLiteral("SELECT COUNT(*) FROM [") + category->DBName() + QStringLiteral("]"), catalog.database());
-        c.out << category->ID() << '\t' << category->CType() << '\t' << category->Name() << '\t'
-              << category->TitleColumn() << '\t' << items << '\n';
-    }
-    c.out.flush();
-    return 0;
-}
-
-int Schema(Context& c)
-{
-    if (!OpenCatalog(c, c.args.value(1)))
-        return 1;
-    Database* db = Catalog().database();
-    for (const QString& name : db->TableNames()) {
-        const Result<TableDef> table = db->Table(name);
-        if (!table)
-            continue;
-        for (const FieldDef& field : table->fields) {
-            QString index = QStringLiteral("-");
-            for (const IndexDef& def : table->indexes)
-                if (def.fields.contains(field.name, Qt::CaseInsensitive))
-                    index = def.primary ? QStringLiteral("primary") : QStringLiteral("indexed");
-            c.out << table->name << '\t' << field.name << '\t' << FieldTypeName(field.type) << '\t'
-                  << (field.type == FieldType::Text ? field.size : 0) << '\t'
-                  << (field.allowZeroLength ? "zero-length" : "-") << '\t' << (field.required ? "required" : "-")
-                  << '\t' << (field.isAutoIncrement() ? "auto-increment" : "-") << '\t' << index << '\t'
-                  << field.defaultValue << '\n';
-        }
-    }
-    c.out.flush();
-    return 0;
-}
-
-int Sql(Context& c)
-{
-    const QString statement = c.args.mid(2).join(QLatin1Char(' ')).trimmed();
-    if (statement.isEmpty())
-        return Fail(c, QStringLiteral("Give the statement to run after the catalog's path."));
-    if (!OpenCatalog(c, c.args.value(1)))
-        return 1;
-    Database* db = Catalog().database();
-    const Result<JetSql::Translated> translated = JetSql::Translate(statement);
-    if (!translated)
-        return Fail(c, QStringLiteral("Error %1: %2").arg(translated.error().number).arg(translated.error().message));
-    if (JetSql::AnalyzeSelect(translated->sql).isSelect) {
-        Result<std::unique_ptr<Recordset>> rows = db->OpenRecordset(statement, RecordsetType::ForwardOnly, true);
-        if (!rows)
-            return Fail(c, QStringLiteral("Error %1: %2").arg(rows.error().number).arg(rows.error().message));
-        Recordset& rs = *rows.value();
-        QStringList header;
-        for (int i = 0; i < rs.FieldCount(); ++i)
-            header << rs.FieldName(i);
-        c.out << header.join(QLatin1Char('\t')) << '\n';
-        for (; !rs.Eof(); rs.MoveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs.FieldCount(); ++i)
-                cells << CellText(rs.Value(i));
-            c.out << cells.join(QLatin1Char('\t')) << '\n';
-        }
-        c.out.flush();
-        if (rs.lastError() && rs.lastError().number != DbErrorNumber::NoCurrentRecord)
-            return Fail(c, QStringLiteral("Error %1: %2").arg(rs.lastError().number).arg(rs.lastError().message));
-        return 0;
-    }
-    const Result<int> changed = db->Execute(statement);
-    if (!changed)
-        return Fail(c, QStringLiteral("Error %1: %2").arg(changed.error().number).arg(changed.error().message));
-    c.out << *changed << Qt::endl;
-    return 0;
-}
-
-int Compact(Context& c)
-{
-    const QString path = c.args.value(1);
-    if (!QFileInfo(path).isFile())
-        return Fail(c, QStringLiteral("The file '%1' does not exist.").arg(path));
-    DbError error;
-    if (!modDBOperations::CompactCatalogFile(clsFile(QFileInfo(path).absoluteFilePath()), &error))
-        return Fail(c, error.message.isEmpty() ? QStringLiteral("'%1' cannot be compacted.").arg(path) : error.message);
-    c.out << "Repaired and compacted " << path << Qt::endl;
-    return 0;
-}
-
 } // namespace
 
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     CliUserInterface ui(err);
     SetUi(&ui);
-    Context c{arguments, out, err, ui};
-    const std::map<QString, std::pair<int, std::function<int(Context&)>>> commands = {
-        {QStringLiteral("create"), {2, Create}},   {QStringLiteral("info"), {2, Info}},
-        {QStringLiteral("schema"), {2, Schema}},   {QStringLiteral("sql"), {3, Sql}},
-        {QStringLiteral("compact"), {2, Compact}},
-    };
+    CliContext c{arguments, out, err, ui};
     int result = 0;
-    const QString command = arguments.value(0);
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
-        out << Usage;
+    const QString name = arguments.value(0);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        out << Usage();
         out.flush();
-    } else if (auto found = commands.find(command); found != commands.end()) {
-        if (arguments.size() < found->second.first)
-            result = Fail(c, QStringLiteral("Missing arguments for '%1'.\n\n%2").arg(command, QLatin1String(Usage)));
+    } else if (const CliCommand* command = Find(name)) {
+        if (arguments.size() < command->minimumArguments)
+            result = c.Fail(QStringLiteral("Missing arguments for '%1'.\n\n%2").arg(name, Usage()));
         else
-            result = found->second.second(c);
+            result = command->run(c);
     } else {
-        result = Fail(c, (command.isEmpty() ? QStringLiteral("No command given.")
-                                            : QStringLiteral("Unknown command '%1'.").arg(command)) +
-                             QStringLiteral("\n\n") + QLatin1String(Usage));
+        result = c.Fail((name.isEmpty() ? QStringLiteral("No command given.") : QStringLiteral("Unknown command '%1'.").arg(name)) +
+                        QStringLiteral("\n\n") + Usage());
     }
     if (Catalog().Loaded())
         Catalog().SetLoaded(false);
