@@ -228,7 +228,7 @@ std::optional<FieldDef> AddField(Database& db, const QString& tableName, const Q
     return field;
 }
 
-bool CompactCatalogFile(const clsFile& file, DbError* error)
+bool CompactCatalogFile(const clsFile& file, DbError* error, CompactCopy copy)
 {
     DbError ignored;
     DbError& report = error ? *error : ignored;
@@ -260,7 +260,7 @@ bool CompactCatalogFile(const clsFile& file, DbError* error)
         report = {DbErrorNumber::Io, QStringLiteral("The catalog '%1' could not be renamed to \"temp.kst\".").arg(path)};
         return false;
     }
-    if (DbError compact = Database::Compact(temporary, path)) {
+    if (DbError compact = copy(temporary, path)) {
         // Put the original back under its own name: a catalog is never left only as temp.kst.
         QFile::remove(path);
         const bool restored = QFile::rename(temporary, path);

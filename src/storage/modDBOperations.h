@@ -47,6 +47,8 @@ FieldDef FieldForColumnType(const QString& fieldName, int columnType, bool isId,
 // Repairs and compacts a catalog file that is not open. False with an empty message for a path that is not
 // valid; otherwise false with the reason. The original file is never lost: when a step after it was set
 // aside fails, it is put back under its own name.
-bool CompactCatalogFile(const clsFile& file, DbError* error = nullptr);
+// The copy step is a parameter so that tests can make it fail half-way.
+using CompactCopy = DbError (*)(const QString& source, const QString& target);
+bool CompactCatalogFile(const clsFile& file, DbError* error = nullptr, CompactCopy copy = &Database::Compact);
 
 } // namespace modDBOperations
