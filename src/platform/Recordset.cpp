@@ -64,7 +64,8 @@ Result<std::unique_ptr<Recordset>> Recordset::Open(Database& db, const QString& 
         return DbError{3065, QStringLiteral("Only a SELECT statement can be opened as a result set.")};
     if (shape.singleTable && !shape.aggregateOrDistinct && db.TableExists(shape.baseTable)) {
         rs->m_updatable = !readOnly && type == RecordsetType::Dynaset;
-        const DbError error = rs->OpenKeyset(shape.selectList, shape.fromAndRest, translated->params, shape.baseTable);
+        const DbError error = rs->OpenKeyset(shape.selectList, QStringLiteral("FROM ") + shape.fromAndRest,
+                                             translated->params, shape.baseTable);
         if (!error)
             return rs;
         // A FROM clause the keyset cannot follow (an alias, say) still reads fine as a whole.
