@@ -95,17 +95,49 @@ private:
     const char16_t* m_end = nullptr;
 };
 
+// The letter an accented Latin letter is written on (é gives e), so that sorting puts Émile among the E's.
+// Covers the Latin-1 and Latin Extended-A/B blocks; other characters are their own base.
+inline char32_t BaseLetter(char32_t folded)
+{
+    constexpr char32_t First = 0xC0, Last = 0x24F;
+    if (folded < First || folded > Last)
+        return folded;
+    static const std::vector<char32_t> table = [] {
+        std::vector<char32_t> bases(Last - First + 1);
+        for (char32_t c = First; c <= Last; ++c) {
+            char32_t base = c;
+            if (QChar::decompositionTag(c) == QChar::Canonical) {
+                const QString parts = QChar::decomposition(c);
+                if (!parts.isEmpty() && parts.at(0).unicode() < 0x80)
+                    base = Fold(parts.at(0).unicode());
+            }
+            bases[c - First] = base;
+        }
+        return bases;
+    }();
+    return table[folded - First];
+}
+
+// Orders by the letters without accents first and, where those are the same, by the letters with their
+// accents; letter case never counts. Equal exactly when the case-folded texts are equal.
 template <class Cursor> int CompareFolded(Cursor a, Cursor b)
 {
+    int accentOrder = 0;
     for (;;) {
         if (a.atEnd())
-            return b.atEnd() ? 0 : -1;
+            return b.atEnd() ? accentOrder : -1;
         if (b.atEnd())
             return 1;
         const char32_t x = Fold(a.next());
         const char32_t y = Fold(b.next());
-        if (x != y)
-            return x < y ? -1 : 1;
+        if (x == y)
+            continue;
+        const char32_t baseX = BaseLetter(x);
+        const char32_t baseY = BaseLetter(y);
+        if (baseX != baseY)
+            return baseX < baseY ? -1 : 1;
+        if (accentOrder == 0)
+            accentOrder = x < y ? -1 : 1;
     }
 }
 

@@ -321,8 +321,14 @@ private Q_SLOTS:
                                       << "ABC" << -1;
         QTest::newRow("underscore before letters") << "_"
                                                    << "A" << -1;
-        QTest::newRow("accented after z") << "é"
-                                          << "Z" << 1;
+        QTest::newRow("accented sorts with its letter") << "é"
+                                                        << "Z" << -1;
+        QTest::newRow("bare letter before accented") << "e"
+                                                     << "é" << -1;
+        QTest::newRow("letters decide before accents") << "Émile"
+                                                       << "emma" << -1;
+        QTest::newRow("accents decide a tie") << "Eve"
+                                              << "éve" << -1;
         QTest::newRow("decided after equal accent") << "éa"
                                                     << "ÉB" << -1;
         QTest::newRow("Greek sigma") << "Σ"
