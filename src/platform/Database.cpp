@@ -262,7 +262,6 @@ DbError Database::Rollback()
     RunSqlite(QStringLiteral("RELEASE ") + name);
     --m_transactionDepth;
     m_tables.clear(); // the rollback may have undone schema changes
-    m_reservedIds.clear();
     return error;
 }
 
@@ -857,16 +856,18 @@ Result<QVariant> Database::LookupSqlite(const QString& sqliteSql, const QVariant
 
 qint64 Database::ReserveId(const QString& table, const QString& idField)
 {
-    // The next number is known as soon as a row is started, as callers expect; it is reserved so that a
-    // second row started before the first is saved does not get the same one.
+    // The next number is known as soon as a row is started, as callers expect. It is taken from the table's
+    // sequence at once, so rows added meanwhile (by SQL or by another result set) number on after it; a row
+    // that is cancelled leaves its number unused, as catalogs always did.
     qint64 next = 0;
     if (const Result<QVariant> seq = LookupSqlite(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table}))
         next = std::max(next, seq->toLongLong());
     if (const Result<QVariant> max = LookupSqlite(QStringLiteral("SELECT max(%1) FROM %2").arg(Q(idField), Q(table))))
         next = std::max(next, max->toLongLong());
-    const QString key = table.toCaseFolded();
-    next = std::max(next, m_reservedIds.value(key)) + 1;
-    m_reservedIds.insert(key, next);
+    ++next;
+    const DbError updated = RunSqlite(QStringLiteral("UPDATE sqlite_sequence SET seq = ? WHERE name = ?"), {next, table});
+    if (!updated && sqlite3_changes(m_db.get()) == 0)
+        RunSqlite(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)"), {table, next});
     return next;
 }
 

@@ -110,13 +110,11 @@ private:
     DbError RecreateTriggers(const QString& table);
     QString FreeIndexName(const QString& table, const QString& index) const;
     qint64 ReserveId(const QString& table, const QString& idField);
-    void ReleaseReservedIds(const QString& table) { m_reservedIds.remove(table.toCaseFolded()); }
 
     SqlitePtr m_db;
     QString m_path;
     std::unique_ptr<StatementCache> m_statements;
     mutable QHash<QString, TableDef> m_tables; // by case-folded name
-    QHash<QString, qint64> m_reservedIds;
     int m_transactionDepth = 0;
 };
 

@@ -23,8 +23,6 @@ void Recordset::Close()
     m_stream.release();
     m_keys.clear();
     m_rows.clear();
-    if (m_editMode == EditMode::Adding && !m_baseTable.isEmpty())
-        m_db.ReleaseReservedIds(m_baseTable);
     m_editMode = EditMode::None;
 }
 
@@ -447,8 +445,6 @@ DbError Recordset::Edit()
 
 void Recordset::CancelUpdate()
 {
-    if (m_editMode == EditMode::Adding)
-        m_db.ReleaseReservedIds(m_baseTable);
     m_editMode = EditMode::None;
     m_buffer.clear();
 }
@@ -485,7 +481,6 @@ DbError Recordset::Update()
         const qint64 key = sqlite3_last_insert_rowid(m_db.handle());
         m_keys.push_back(key);
         m_lastModified = key;
-        m_db.ReleaseReservedIds(m_baseTable);
     } else {
         const qint64 key = m_keys[size_t(m_position)];
         if (!names.isEmpty()) {

@@ -110,10 +110,11 @@ Result<QString> ColumnDefinition(const FieldDef& field)
                                      .arg(c));
         break;
     case FieldType::DateTime:
-        // One stored form, so that comparisons and sorting of dates work as comparisons of text.
+        // One stored form, so that comparisons and sorting of dates work as comparisons of text. The modifier
+        // makes datetime() normalise the date, so a day the month does not have (2000-02-30) is refused.
         sql += Check("kst_type", QStringLiteral("%1 IS NULL OR (typeof(%1) = 'text' AND %1 GLOB "
                                                 "'[0-9][0-9][0-9][0-9]-[01][0-9]-[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-5][0-9]'"
-                                                " AND datetime(%1) IS %1 AND %1 >= '0100-01-01')")
+                                                " AND datetime(%1, '+0 days') IS %1 AND %1 >= '0100-01-01')")
                                      .arg(c));
         break;
     case FieldType::LongBinary:
