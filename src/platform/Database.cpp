@@ -83,6 +83,8 @@ Result<SqlitePtr> OpenHandle(const QString& path, int flags)
         return SqliteError(db.get(), rc);
     sqlite3_extended_result_codes(db.get(), 1);
     sqlite3_busy_timeout(db.get(), 2000);
+    // A larger page cache and memory-mapped reads keep lookups in big catalogs off the disk.
+    sqlite3_exec(db.get(), "PRAGMA cache_size = -65536; PRAGMA mmap_size = 268435456;", nullptr, nullptr, nullptr);
     RegisterCatalogFunctions(db.get());
     return db;
 }
