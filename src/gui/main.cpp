@@ -1,0 +1,33 @@
+#include "app/GuiUserInterface.h"
+#include "app/clsCatalog.h"
+#include "app/frmMain.h"
+#include "app/modFileAssociation.h"
+#include "app/modFileOperations.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrowan"));
+    QApplication::setOrganizationName(QStringLiteral("Kestrowan"));
+    QApplication::setDesktopFileName(QStringLiteral("kestrowan"));
+
+    modFileAssociation::RegisterFileType(QStringLiteral(".kst"));
+    frmMain main;
+    GuiUserInterface ui(&main);
+    SetUi(&ui);
+    main.show();
+    QCoreApplication::processEvents();
+
+    // The whole command line is one path, as the desktop hands over an unquoted file name.
+    const QString path = modFileAssociation::StartupPathFromArguments(QCoreApplication::arguments());
+    if (!path.isEmpty() && modFileOperations::FileExists(path))
+        Catalog().OpenCatalog(clsFile(path));
+    else
+        main.ShowOpenDialog();
+
+    const int result = QApplication::exec();
+    SetUi(nullptr);
+    return result;
+}
