@@ -306,7 +306,8 @@ void frmMain::BuildBody()
     m_horizontal->setObjectName(QStringLiteral("HorizontalSplitter"));
     m_horizontal->setChildrenCollapsible(false);
     m_horizontal->setHandleWidth(4);
-    m_horizontal->setMinimumWidth(TwipsToPixels(400));
+    // The splitter's left edge may come within 400 twips of the window's right edge, the bar included.
+    m_horizontal->setMinimumWidth(std::max(1, TwipsToPixels(400) - m_vertical->handleWidth()));
     m_itemViewPane = new QFrame(m_horizontal);
     m_itemViewPane->setObjectName(QStringLiteral("ItemView"));
     static_cast<QFrame*>(m_itemViewPane)->setFrameShape(QFrame::StyledPanel);
