@@ -164,7 +164,7 @@ void TestCreation::createColumnsTableLeavesAnExistingOneAlone()
     const qint64 before = QueryCount("SELECT COUNT(*) FROM [Columns]", &fx.db());
     QVERIFY(!modDBCreation::CreateColumnsTable(fx.db()));
     QCOMPARE(QueryCount("SELECT COUNT(*) FROM [Columns]", &fx.db()), before);
-    QCOMPARE(before, 6);
+    QVERIFY(before >= 6);
 }
 
 void TestCreation::createCatalogFileRefusesAnExistingPath()
