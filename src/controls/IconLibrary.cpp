@@ -16,6 +16,8 @@ const QHash<QString, QString>& Files()
             {QStringLiteral("Plain Document"), QStringLiteral("plain-document")},
             {QStringLiteral("Person"), QStringLiteral("person")},
             {QStringLiteral("Person Color"), QStringLiteral("person-color")},
+            {QStringLiteral("People"), QStringLiteral("person")},
+            {QStringLiteral("Special Folder"), QStringLiteral("special-folder")},
             {QStringLiteral("Relational"), QStringLiteral("relational")},
             {QStringLiteral("Magnify"), QStringLiteral("magnify")},
             {QStringLiteral("Open Book"), QStringLiteral("open-book")},
