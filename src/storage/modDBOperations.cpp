@@ -3,6 +3,8 @@
 #include "app/clsCatalog.h"
 #include "app/clsFile.h"
 #include "app/modFileOperations.h"
+#include "model/Category.h"
+#include "model/clsColumn.h"
 #include "platform/UserInterface.h"
 
 #include <QDateTime>
@@ -159,33 +161,28 @@ IndexDef IndexFor(const FieldDef& field, bool isId)
     return index;
 }
 
-// The column types that share the Text field are told apart only by their [Columns] record.
-DbError RecordColumnType(Database& db, int categoryId, const QString& fieldName, int columnType)
+// The column types that share the Text field are told apart only by their [Columns] record: the new field
+// is described as a column of the category, with its type.
+DbError DescribeColumn(Category* category, const FieldDef& field, int columnType)
 {
-    if (categoryId <= 0 || !(columnType == 2 || columnType == 3 || columnType == 8 || columnType == 13))
+    if (!category || !(columnType == 2 || columnType == 3 || columnType == 8 || columnType == 13))
         return {};
-    if (QueryCount(QStringLiteral("SELECT COUNT(*) FROM [Categories] WHERE [ID] = ") + QString::number(categoryId),
-                   &db) <= 0)
+    Database* db = category->database();
+    if (QueryCount(QStringLiteral("SELECT COUNT(*) FROM [Categories] WHERE [ID] = ") + QString::number(category->ID()),
+                   db) <= 0)
         return {};
-    QString quoted = fieldName;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    const QString where = QStringLiteral(" WHERE [Name] = '") + quoted + QStringLiteral("' AND [CID] = ") +
-                          QString::number(categoryId);
-    if (QueryCount(QStringLiteral("SELECT COUNT(*) FROM [Columns]") + where, &db) == 0) {
-        const Result<int> added = db.Execute(QStringLiteral("INSERT INTO [Columns] ([CID],[Name]) VALUES (") +
-                                             QString::number(categoryId) + QStringLiteral(",'") + quoted +
-                                             QStringLiteral("');"));
-        if (!added)
-            return added.error();
-    }
-    const Result<int> typed =
-        db.Execute(QStringLiteral("UPDATE [Columns] SET [Type] = ") + QString::number(columnType) + where);
-    return typed ? DbError{} : typed.error();
+    clsColumn column;
+    if (DbError error = column.AssignField(field, category))
+        return error;
+    if (DbError error = column.SetColumnType(columnType))
+        return error;
+    category->ForgetColumns();
+    return {};
 }
 } // namespace
 
 std::optional<FieldDef> AddField(TableDef& table, const QString& fieldName, int columnType, bool indexed, bool isId,
-                                 bool quiet, int ordinalPosition, Database* db, int categoryId)
+                                 bool quiet, int ordinalPosition, Category* category)
 {
     const FieldDef field = FieldForColumnType(fieldName, columnType, isId, ordinalPosition);
     DbError error;
@@ -197,8 +194,28 @@ std::optional<FieldDef> AddField(TableDef& table, const QString& fieldName, int 
         table.fields.append(field);
         if (indexed || isId)
             table.indexes.append(IndexFor(field, isId));
-        if (db)
-            error = RecordColumnType(*db, categoryId, fieldName, columnType);
+        error = DescribeColumn(category, field, columnType);
+    }
+    if (error) {
+        if (!quiet)
+            ShowAddFieldFailure(fieldName, error);
+        return std::nullopt;
+    }
+    return field;
+}
+
+std::optional<FieldDef> AddField(Database& db, const QString& tableName, const QString& fieldName, int columnType,
+                                 bool indexed, bool isId, bool quiet, int ordinalPosition, Category* category)
+{
+    FieldDef field = FieldForColumnType(fieldName, columnType, isId, ordinalPosition);
+    DbError error = db.AppendField(tableName, field);
+    if (!error && (indexed || isId))
+        error = db.CreateIndex(tableName, IndexFor(field, isId));
+    if (!error) {
+        const Result<TableDef> table = db.Table(tableName);
+        if (table && table->field(fieldName))
+            field = *table->field(fieldName);
+        error = DescribeColumn(category, field, columnType);
     }
     if (error) {
         if (!quiet)
@@ -211,21 +228,13 @@ std::optional<FieldDef> AddField(TableDef& table, const QString& fieldName, int 
 std::optional<FieldDef> AddField(Database& db, const QString& tableName, const QString& fieldName, int columnType,
                                  bool indexed, bool isId, bool quiet, int ordinalPosition, int categoryId)
 {
-    const FieldDef field = FieldForColumnType(fieldName, columnType, isId, ordinalPosition);
-    DbError error = db.AppendField(tableName, field);
-    if (!error && (indexed || isId))
-        error = db.CreateIndex(tableName, IndexFor(field, isId));
-    if (!error)
-        error = RecordColumnType(db, categoryId, fieldName, columnType);
-    if (error) {
-        if (!quiet)
-            ShowAddFieldFailure(fieldName, error);
-        return std::nullopt;
-    }
-    const Result<TableDef> table = db.Table(tableName);
-    if (table && table->field(fieldName))
-        return *table->field(fieldName);
-    return field;
+    if (categoryId <= 0)
+        return AddField(db, tableName, fieldName, columnType, indexed, isId, quiet, ordinalPosition, nullptr);
+    if (Catalog().database() == &db)
+        if (Category* loaded = Catalog().categories().Item(categoryId))
+            return AddField(db, tableName, fieldName, columnType, indexed, isId, quiet, ordinalPosition, loaded);
+    Category transient(categoryId, &db);
+    return AddField(db, tableName, fieldName, columnType, indexed, isId, quiet, ordinalPosition, &transient);
 }
 
 bool CompactCatalogFile(const clsFile& file, DbError* error, CompactCopy copy)

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class Category;
 class clsFile;
 
 // The shared database helpers every part of the program uses to touch the catalog file.
@@ -35,12 +36,19 @@ QString ValueText(const QVariant& value);
 
 // Adds a field made from a column type code (1 to 13; ID fields with isId) to a table definition that is
 // still being built. On failure shows the add-column message unless quiet, and returns nothing.
+// With a category (whose [Categories] row exists), the text-like column types 2, 3, 8 and 13 are
+// described as a column of it: its [Columns] row records the type, and the category's columns are read
+// again on next use.
 std::optional<FieldDef> AddField(TableDef& table, const QString& fieldName, int columnType, bool indexed, bool isId,
-                                 bool quiet, int ordinalPosition, Database* db = nullptr, int categoryId = 0);
-// The same on a table that exists in the database. With a category, the text-like column types 2, 3, 8 and
-// 13 are recorded in [Columns].
+                                 bool quiet, int ordinalPosition, Category* category = nullptr);
+// The same on a table that exists in the database.
 std::optional<FieldDef> AddField(Database& db, const QString& tableName, const QString& fieldName, int columnType,
-                                 bool indexed, bool isId, bool quiet, int ordinalPosition, int categoryId = 0);
+                                 bool indexed, bool isId, bool quiet, int ordinalPosition, Category* category = nullptr);
+// The same for callers that know only the category's ID (a catalog file other than the open one, a
+// category not loaded): the open catalog's category when it is that one, otherwise a category object
+// made for the call.
+std::optional<FieldDef> AddField(Database& db, const QString& tableName, const QString& fieldName, int columnType,
+                                 bool indexed, bool isId, bool quiet, int ordinalPosition, int categoryId);
 // The field a column type code makes, as the catalog format lays it down.
 FieldDef FieldForColumnType(const QString& fieldName, int columnType, bool isId, int ordinalPosition);
 
