@@ -2,6 +2,7 @@
 
 #include "app/General.h"
 #include "app/modFileOperations.h"
+#include "model/SubjectViewInterface.h"
 #include "platform/Recordset.h"
 #include "platform/UserInterface.h"
 #include "platform/UserSettings.h"
@@ -121,7 +122,7 @@ void clsCatalog::OpenCatalog(clsFile file)
     Ui().ProcessEvents();
     Ui().ProgressStep();
     for (const auto& category : m_categories) {
-        Q_UNUSED(category); // columns of each category are read here once the column model exists
+        category->ResetColumns();
         Ui().ProgressStep();
     }
     BuildSubjects(Subjects);
@@ -178,8 +179,18 @@ void clsCatalog::RunCloseSequence()
 
 void clsCatalog::BuildSubjects(SubjectViewInterface* view)
 {
-    // The subject tree is filled by the main window's subject view; without one there is nothing to build.
-    Q_UNUSED(view);
+    // Without a subject view (the command-line tool, tests) there is no tree to build.
+    if (!view)
+        return;
+    view->SetRedraw(false);
+    for (const auto& category : m_categories)
+        category->BuildSubjects(view);
+    // Sub categories move under their parents once every category has its node.
+    for (const auto& category : m_categories)
+        category->UpdateParent();
+    view->Collapse();
+    view->Sort();
+    view->SetRedraw(true);
 }
 
 QString clsCatalog::SettingField(int setting)
