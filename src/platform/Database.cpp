@@ -82,6 +82,11 @@ Result<SqlitePtr> OpenHandle(const QString& path, int flags)
     if (rc != SQLITE_OK)
         return SqliteError(db.get(), rc);
     sqlite3_extended_result_codes(db.get(), 1);
+    // Without this SQLite reads a quoted name that matches no field as a text constant, so a misspelt or deleted
+    // field would silently compare as text (and an UPDATE ... WHERE on it could touch every row) instead of
+    // failing. Text constants of the dialect are always written with single quotes.
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_busy_timeout(db.get(), 2000);
     // A larger page cache and memory-mapped reads keep lookups in big catalogs off the disk.
     sqlite3_exec(db.get(), "PRAGMA cache_size = -65536; PRAGMA mmap_size = 268435456;", nullptr, nullptr, nullptr);
@@ -552,8 +557,18 @@ DbError Database::RenameTable(const QString& oldName, const QString& newName)
     const QString table = def->name;
     if (table.compare(newName, Qt::CaseInsensitive) != 0 && TableExists(newName))
         return {DbErrorNumber::ObjectExists, QStringLiteral("Table '%1' already exists.").arg(newName)};
+    if (table == newName)
+        return {};
     return ExecuteFieldChange(newName, [&]() -> DbError {
-        if (DbError error = RunSqlite(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(Q(table), Q(newName))))
+        // SQLite compares table names without regard to case, so a change of case alone goes through another name.
+        QString from = table;
+        if (table.compare(newName, Qt::CaseInsensitive) == 0) {
+            const QString between = QStringLiteral("kst_rename");
+            if (DbError error = RunSqlite(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(Q(table), Q(between))))
+                return error;
+            from = between;
+        }
+        if (DbError error = RunSqlite(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(Q(from), Q(newName))))
             return error;
         for (const char* metadata : {"kst_fields", "kst_properties"})
             if (DbError error = RunSqlite(QStringLiteral("UPDATE %1 SET table_name = ? WHERE table_name = ?")
