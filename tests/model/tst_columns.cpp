@@ -25,6 +25,7 @@ private Q_SLOTS:
     void titleColumnNeverHides();
     void renameKeepsTheRow();
     void renameRefusedLeavesEverything();
+    void renameThatCannotBeRecordedChangesNothing();
     void renamingTheTitleColumnRenamesTheCategorysRecord();
     void defaultValueLosesEveryIs();
     void refusedDefaultValueIsReported();
@@ -264,6 +265,20 @@ void TestColumns::renameRefusedLeavesEverything()
     QCOMPARE(Row("Author", "Width"), 2000);
     QCOMPARE(Rows("Year"), 1);
     QVERIFY(m_fx->db().Table(m_fx->books->DBName())->field("Author"));
+}
+
+void TestColumns::renameThatCannotBeRecordedChangesNothing()
+{
+    // Without a [Columns] table the row cannot follow the field: the field keeps its name too.
+    clsColumn* author = m_fx->books->Columns().Item("Author");
+    m_fx->AddItem(m_fx->books, "[Title],[Author]", "'Book', 'Someone'");
+    QVERIFY(!m_fx->db().DeleteTable("Columns"));
+    QVERIFY(!author->SetName("Writer"));
+    QCOMPARE(m_fx->ui.messages, QStringList{"An error occurred while attempting to change the name of a column."});
+    QCOMPARE(author->Name(), QString("Author"));
+    QVERIFY(m_fx->db().Table(m_fx->books->DBName())->field("Author"));
+    QVERIFY(!m_fx->db().Table(m_fx->books->DBName())->field("Writer"));
+    QCOMPARE(m_fx->Value("SELECT [Author] FROM [" + m_fx->books->DBName() + "]"), QString("Someone"));
 }
 
 void TestColumns::renamingTheTitleColumnRenamesTheCategorysRecord()
