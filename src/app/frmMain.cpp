@@ -5,12 +5,14 @@
 #include "app/frmAbout.h"
 #include "app/frmMessage.h"
 #include "app/frmOpen.h"
+#include "controls/CategoryImageList.h"
 #include "controls/IconLibrary.h"
 #include "controls/ShellOpen.h"
 #include "controls/clsCommonDialog.h"
 #include "platform/UserInterface.h"
 #include "platform/UserSettings.h"
 #include "storage/modDBOperations.h"
+#include "tree/ctlSubjectView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,6 +62,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Kestrowan"));
     setWindowIcon(IconLibrary::ApplicationIcon());
     frmMessage::SetMainWindow(this);
+    // Categories put their pictures here as they load, so the list is in place before any catalog opens.
+    m_images = std::make_unique<CategoryImageList>(this);
+    CategoryImageListInterface::SetMain(m_images.get());
     BuildMenus();
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -68,13 +73,24 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(central);
     BuildCommandRow();
     BuildBody();
+    m_subjectView->Setup(m_images.get(),
+                         {[this](const QString& caption, const QPixmap& picture) { SetHeader(caption, picture); },
+                          [this](bool enabled) {
+                              if (QAction* add = Command(QStringLiteral("Add")))
+                                  add->setEnabled(enabled);
+                          }});
     m_statusText = new QLabel(this);
     m_statusText->setContentsMargins(4, 0, 4, 0);
     statusBar()->addWidget(m_statusText, 1);
     ReadSettings();
 }
 
-frmMain::~frmMain() { frmMessage::SetMainWindow(nullptr); }
+frmMain::~frmMain()
+{
+    frmMessage::SetMainWindow(nullptr);
+    if (CategoryImageListInterface::Main() == m_images.get())
+        CategoryImageListInterface::SetMain(nullptr);
+}
 
 QAction* frmMain::AddCommand(QMenu* menu, const QString& caption, const QString& icon, const QKeySequence& shortcut)
 {
@@ -117,8 +133,10 @@ void frmMain::BuildMenus()
                     NotAvailableYet(QStringLiteral("Quick search"));
             });
     connect(AddCommand(m_catalogMenu, QStringLiteral("&Advanced Search...")), &QAction::triggered, this, [this] {
-        // No subject can be selected until the subject tree is in place.
-        frmMessage::ShowMessage(QStringLiteral("Please make sure a category or subject is selected before searching"), this);
+        if (!m_subjectView->Selected())
+            frmMessage::ShowMessage(QStringLiteral("Please make sure a category or subject is selected before searching"), this);
+        else
+            NotAvailableYet(QStringLiteral("Advanced search"));
     });
     m_catalogMenu->addSeparator();
     connect(AddCommand(m_catalogMenu, QStringLiteral("Repair/&Compact")), &QAction::triggered, this, &frmMain::RepairCompact);
@@ -259,8 +277,10 @@ void frmMain::BuildToolbar(QWidget* row)
                 [this](const QString& key) {
                     if (key == QLatin1String("Item View"))
                         RefreshRight();
+                    else
+                        m_subjectView->Collapse();
                 });
-    addButton(QStringLiteral("Expanded Tree"), QStringLiteral("Expand Subjects"), [] {});
+    addButton(QStringLiteral("Expanded Tree"), QStringLiteral("Expand Subjects"), [this] { m_subjectView->Expand(); });
     toolbar->addSeparator();
     addButton(QStringLiteral("Add"), QStringLiteral("Add Item"), [this] { NotAvailableYet(QStringLiteral("Adding items")); });
     addButton(QStringLiteral("Delete"), QStringLiteral("Delete Item(s)"), [this] { NotAvailableYet(QStringLiteral("Deleting items")); });
@@ -269,7 +289,7 @@ void frmMain::BuildToolbar(QWidget* row)
               [this] { NotAvailableYet(QStringLiteral("Moving items")); });
     toolbar->addSeparator();
     addButton(QStringLiteral("Columns"), QStringLiteral("Column Manager"), [this] { NotAvailableYet(QStringLiteral("The column manager")); });
-    addButton(QStringLiteral("Properties"), QStringLiteral("Properties"), [] {}); // acts only on a selected subject
+    addButton(QStringLiteral("Properties"), QStringLiteral("Properties"), [this] { m_subjectView->Properties(); });
     toolbar->addSeparator();
     QAction* search = addButton(QStringLiteral("Search"), QStringLiteral("Search"), [this] { Command(QStringLiteral("Quick Search..."))->trigger(); });
     addDropDown(search, {{QStringLiteral("&Quick Search"), QStringLiteral("Quick Search")}, {QStringLiteral("&Advanced Search"), QStringLiteral("Advanced Search")}},
@@ -288,19 +308,9 @@ void frmMain::BuildBody()
     m_vertical->setChildrenCollapsible(false);
     m_vertical->setHandleWidth(4);
 
-    m_subjectPane = new QFrame(m_vertical);
-    m_subjectPane->setObjectName(QStringLiteral("SubjectView"));
-    auto* subjectLayout = new QVBoxLayout(m_subjectPane);
-    subjectLayout->setContentsMargins(0, 0, 0, 0);
-    subjectLayout->setSpacing(0);
-    subjectLayout->addWidget(PaneCaption(QStringLiteral("Subjects"), m_subjectPane));
-    auto* subjectArea = new QFrame(m_subjectPane);
-    subjectArea->setObjectName(QStringLiteral("SubjectArea"));
-    subjectArea->setFrameShape(QFrame::StyledPanel);
-    subjectArea->setAutoFillBackground(true);
-    subjectArea->setBackgroundRole(QPalette::Base);
-    subjectLayout->addWidget(subjectArea, 1);
-    m_subjectPane->setMinimumWidth(TwipsToPixels(400));
+    m_subjectView = new ctlSubjectView(m_vertical);
+    m_subjectView->SetCaption(QStringLiteral("Subjects"));
+    m_subjectView->setMinimumWidth(TwipsToPixels(400));
 
     m_horizontal = new QSplitter(Qt::Vertical, m_vertical);
     m_horizontal->setObjectName(QStringLiteral("HorizontalSplitter"));
@@ -463,7 +473,7 @@ void frmMain::ClearTexts()
     SetHeader(QStringLiteral("Subject View"), QPixmap());
 }
 
-void frmMain::SetSubjectViewEnabled(bool enabled) { m_subjectPane->setEnabled(enabled); }
+void frmMain::SetSubjectViewEnabled(bool enabled) { m_subjectView->SetEnabled(enabled); }
 
 void frmMain::ShowOpenDialog()
 {

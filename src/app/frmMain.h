@@ -1,12 +1,16 @@
 #pragma once
 #include <QMainWindow>
 
+#include <memory>
+
+class CategoryImageList;
 class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
 class QSplitter;
 class QToolButton;
+class ctlSubjectView;
 
 // The main window: command row (menu buttons and toolbar), information header, subject view on the left,
 // item view and item editor pane on the right, status bar. Positions at its API are in twips.
@@ -48,6 +52,10 @@ public:
     QMenu* ActionsMenu() const { return m_actionsMenu; }
     QMenu* HelpMenu() const { return m_helpMenu; }
     QToolButton* MenuButton(const QString& caption) const;
+    // The subject tree on the left; the catalog object's subject view.
+    ctlSubjectView* SubjectView() const { return m_subjectView; }
+    // The small image list the subject tree and the header draw from, with the categories' pictures.
+    CategoryImageList* Images() const { return m_images.get(); }
 
     static int TwipsToPixels(int twips);
     static int PixelsToTwips(int pixels);
@@ -81,7 +89,8 @@ private:
     QLabel* m_headerCaption = nullptr;
     QSplitter* m_vertical = nullptr;   // subject view | right side
     QSplitter* m_horizontal = nullptr; // item view / item editor pane
-    QWidget* m_subjectPane = nullptr;
+    ctlSubjectView* m_subjectView = nullptr;
+    std::unique_ptr<CategoryImageList> m_images;
     QWidget* m_itemViewPane = nullptr;
     QWidget* m_editorPane = nullptr;
     QLabel* m_statusText = nullptr;

@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "app/modFileAssociation.h"
 #include "app/modFileOperations.h"
+#include "tree/ctlSubjectView.h"
 
 #include <QApplication>
 
@@ -15,6 +16,8 @@ int main(int argc, char* argv[])
 
     modFileAssociation::RegisterFileType(QStringLiteral(".kst"));
     frmMain main;
+    // Every catalog that opens builds its subject tree in the main window.
+    Catalog().Subjects = main.SubjectView();
     GuiUserInterface ui(&main);
     SetUi(&ui);
     main.show();
