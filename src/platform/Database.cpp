@@ -66,6 +66,10 @@ void Database::Close()
 {
     if (!m_db)
         return;
+    // Result sets first: they give their statements back to the cache, which goes next.
+    const QSet<Recordset*> recordsets = m_recordsets;
+    for (Recordset* recordset : recordsets)
+        recordset->Close();
     while (m_transactionDepth > 0)
         Rollback();
     m_statements.reset();
@@ -88,8 +92,12 @@ Result<SqlitePtr> OpenHandle(const QString& path, int flags)
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_busy_timeout(db.get(), 2000);
-    // A larger page cache and memory-mapped reads keep lookups in big catalogs off the disk.
-    sqlite3_exec(db.get(), "PRAGMA cache_size = -65536; PRAGMA mmap_size = 268435456;", nullptr, nullptr, nullptr);
+    // A larger page cache and memory-mapped reads keep lookups in big catalogs off the disk. The file stays
+    // locked while it is open: without it every statement takes and drops the file lock and re-checks the
+    // file, which costs more than the lookup itself; and a second program writing the same catalog at the
+    // same time is refused instead of interleaving with it.
+    sqlite3_exec(db.get(), "PRAGMA cache_size = -65536; PRAGMA mmap_size = 268435456; PRAGMA locking_mode = EXCLUSIVE;",
+                 nullptr, nullptr, nullptr);
     RegisterCatalogFunctions(db.get());
     return db;
 }
