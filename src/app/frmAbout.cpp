@@ -3,6 +3,7 @@
 #include "app/ProgramInfo.h"
 #include "controls/IconLibrary.h"
 #include "controls/ShellOpen.h"
+#include "controls/WindowHelpers.h"
 
 #include <QDialogButtonBox>
 #include <QFont>
@@ -55,4 +56,5 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    WindowHelpers::ApplyFont(this);
 }

@@ -1,6 +1,7 @@
 #include "app/frmMessage.h"
 
 #include "controls/IconLibrary.h"
+#include "controls/WindowHelpers.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -73,6 +74,7 @@ frmMessage::frmMessage(const QString& message, QWidget* owner, int type, const Q
     }
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    WindowHelpers::ApplyFont(this);
 }
 
 int frmMessage::ShowMessage(const QString& message, QWidget* owner, int type, const QString& title,

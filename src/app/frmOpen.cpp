@@ -6,6 +6,7 @@
 #include "app/modFileOperations.h"
 #include "controls/IconLibrary.h"
 #include "controls/ShellOpen.h"
+#include "controls/WindowHelpers.h"
 #include "controls/clsCommonDialog.h"
 #include "platform/UserInterface.h"
 #include "storage/modDBCreation.h"
@@ -77,6 +78,7 @@ frmOpen::frmOpen(QWidget* owner) : QDialog(owner)
     connect(m_tabs, &QTabWidget::currentChanged, this, &frmOpen::TabChanged);
     connect(m_files, &QListWidget::itemDoubleClicked, this, &frmOpen::OpenEntry);
 
+    WindowHelpers::ApplyFont(this);
     FillFileList();
     TabChanged(0);
     resize(460, 340);
