@@ -8,6 +8,7 @@
 #include "controls/CategoryImageList.h"
 #include "controls/IconLibrary.h"
 #include "controls/ShellOpen.h"
+#include "controls/WindowHelpers.h"
 #include "controls/clsCommonDialog.h"
 #include "platform/UserInterface.h"
 #include "platform/UserSettings.h"
@@ -82,6 +83,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     m_statusText = new QLabel(this);
     m_statusText->setContentsMargins(4, 0, 4, 0);
     statusBar()->addWidget(m_statusText, 1);
+    WindowHelpers::ApplyFont(this);
     ReadSettings();
 }
 
