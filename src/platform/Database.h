@@ -5,6 +5,7 @@
 #include "platform/StatementCache.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -115,6 +116,7 @@ private:
     QString m_path;
     std::unique_ptr<StatementCache> m_statements;
     mutable QHash<QString, TableDef> m_tables; // by case-folded name
+    QSet<Recordset*> m_recordsets;             // open result sets, closed with the database
     int m_transactionDepth = 0;
 };
 

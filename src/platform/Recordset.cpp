@@ -9,9 +9,13 @@ QString Q(const QString& name) { return JetSql::QuoteIdentifier(name); }
 
 DbError NoCurrentRecord() { return {DbErrorNumber::NoCurrentRecord, QStringLiteral("No current record.")}; }
 DbError NotUpdatable() { return {DbErrorNumber::ReadOnly, QStringLiteral("The result set cannot be updated.")}; }
+DbError Closed() { return {DbErrorNumber::NotOpen, QStringLiteral("The result set is closed.")}; }
+DbError RowDeleted() { return {3167, QStringLiteral("The record is deleted.")}; }
 } // namespace
 
-Recordset::Recordset(Database& db, RecordsetType type) : m_db(db), m_type(type) {}
+// Every result set is known to its database, which closes them all when it closes: a result set kept past
+// its database's end then fails cleanly instead of reaching for freed statements.
+Recordset::Recordset(Database& db, RecordsetType type) : m_db(db), m_type(type) { m_db.m_recordsets.insert(this); }
 
 Recordset::~Recordset() { Close(); }
 
@@ -21,6 +25,7 @@ void Recordset::Close()
         return;
     m_open = false;
     m_stream.release();
+    m_db.m_recordsets.remove(this);
     m_keys.clear();
     m_rows.clear();
     m_editMode = EditMode::None;
@@ -37,7 +42,10 @@ Result<std::unique_ptr<Recordset>> Recordset::Open(Database& db, const QString& 
     if (isTableName && db.TableExists(source)) {
         const TableDef* def = db.CachedTable(source);
         rs->m_updatable = !readOnly && type != RecordsetType::Snapshot && type != RecordsetType::ForwardOnly;
-        if (type == RecordsetType::ForwardOnly) {
+        if (type == RecordsetType::Snapshot) {
+            if (DbError error = rs->OpenMaterialized(QStringLiteral("SELECT * FROM %1").arg(Q(def->name)), {}))
+                return error;
+        } else if (type == RecordsetType::ForwardOnly) {
             if (DbError error = rs->OpenStreaming(QStringLiteral("SELECT * FROM %1").arg(Q(def->name)), {}))
                 return error;
         } else if (DbError error = rs->OpenKeyset(QStringLiteral("*"), QStringLiteral("FROM %1").arg(Q(def->name)), {},
@@ -52,15 +60,18 @@ Result<std::unique_ptr<Recordset>> Recordset::Open(Database& db, const QString& 
     const Result<JetSql::Translated> translated = JetSql::Translate(source);
     if (!translated)
         return translated.error();
+    // Checked first: stepping any other statement would run it.
+    const JetSql::SelectShape shape = JetSql::AnalyzeSelect(translated->sql);
+    if (!shape.isSelect)
+        return DbError{3065, QStringLiteral("Only a SELECT statement can be opened as a result set.")};
     if (type == RecordsetType::ForwardOnly) {
         if (DbError error = rs->OpenStreaming(translated->sql, translated->params))
             return error;
         return rs;
     }
-    const JetSql::SelectShape shape = JetSql::AnalyzeSelect(translated->sql);
-    if (!shape.isSelect)
-        return DbError{3065, QStringLiteral("Only a SELECT statement can be opened as a result set.")};
-    if (shape.singleTable && !shape.aggregateOrDistinct && db.TableExists(shape.baseTable)) {
+    // A snapshot is a copy of the rows as they were when it was opened.
+    if (type != RecordsetType::Snapshot && shape.singleTable && !shape.aggregateOrDistinct &&
+        db.TableExists(shape.baseTable)) {
         rs->m_updatable = !readOnly && type == RecordsetType::Dynaset;
         const DbError error = rs->OpenKeyset(shape.selectList, QStringLiteral("FROM ") + shape.fromAndRest,
                                              translated->params, shape.baseTable);
@@ -200,6 +211,8 @@ bool Recordset::Bof() const
 
 DbError Recordset::MoveFirst()
 {
+    if (!m_open)
+        return Closed();
     if (m_streaming) {
         if (m_streamCount > 1)
             return {3219, QStringLiteral("A forward-only result set cannot move back.")};
@@ -214,24 +227,30 @@ DbError Recordset::MoveFirst()
 
 DbError Recordset::MoveNext()
 {
+    if (!m_open)
+        return Closed();
     m_editMode = EditMode::None;
     if (m_streaming) {
         if (m_streamDone)
             return NoCurrentRecord();
         return StepStream();
     }
+    m_rowLoaded = false;
+    if (m_currentDeleted) {
+        // The keys closed up over the deleted row: the next one (or the end) is current already.
+        m_currentDeleted = false;
+        return {};
+    }
     if (Eof())
         return NoCurrentRecord();
-    if (m_currentDeleted)
-        m_currentDeleted = false; // the keys closed up over the deleted row; the next one is current already
-    else
-        ++m_position;
-    m_rowLoaded = false;
+    ++m_position;
     return {};
 }
 
 DbError Recordset::MovePrevious()
 {
+    if (!m_open)
+        return Closed();
     if (m_streaming)
         return {3219, QStringLiteral("A forward-only result set cannot move back.")};
     m_editMode = EditMode::None;
@@ -245,6 +264,8 @@ DbError Recordset::MovePrevious()
 
 DbError Recordset::MoveLast()
 {
+    if (!m_open)
+        return Closed();
     if (m_streaming) {
         while (!m_streamDone)
             if (DbError error = StepStream())
@@ -269,6 +290,8 @@ QVariant Recordset::Bookmark() const
 
 DbError Recordset::SetBookmark(const QVariant& bookmark)
 {
+    if (!m_open)
+        return Closed();
     if (m_streaming)
         return {3219, QStringLiteral("A forward-only result set has no bookmarks.")};
     m_editMode = EditMode::None;
@@ -313,9 +336,9 @@ const FieldDef* Recordset::FieldInfo(int index) const
 DbError Recordset::CheckCurrent() const
 {
     if (!m_open)
-        return {DbErrorNumber::NotOpen, QStringLiteral("The result set is closed.")};
+        return Closed();
     if (m_currentDeleted)
-        return {3167, QStringLiteral("The record is deleted.")};
+        return RowDeleted();
     if (Eof() || Bof())
         return NoCurrentRecord();
     return {};
@@ -332,7 +355,7 @@ DbError Recordset::Load() const
     sqlite3_bind_int64(fetch.get(), 1, key);
     const int rc = sqlite3_step(fetch.get());
     if (rc == SQLITE_DONE)
-        return {3167, QStringLiteral("The record is deleted.")};
+        return RowDeleted();
     if (rc != SQLITE_ROW)
         return SqliteError(m_db.handle(), rc);
     m_row.clear();
@@ -411,11 +434,12 @@ DbError Recordset::SetValue(const QString& name, const QVariant& value)
 DbError Recordset::AddNew()
 {
     if (!m_open)
-        return {DbErrorNumber::NotOpen, QStringLiteral("The result set is closed.")};
+        return Closed();
     if (!m_updatable)
         return NotUpdatable();
     m_buffer.clear();
     m_dirty.assign(m_columns.size(), false);
+    m_chunked.assign(m_columns.size(), false);
     m_newId = m_idField.isEmpty() ? 0 : m_db.ReserveId(m_baseTable, m_idField);
     for (const Column& column : m_columns) {
         if (!column.field)
@@ -431,14 +455,19 @@ DbError Recordset::AddNew()
 
 DbError Recordset::Edit()
 {
+    if (!m_open)
+        return Closed();
     if (!m_updatable)
         return NotUpdatable();
     if (DbError error = CheckCurrent())
         return error;
+    // The edit starts from the row as it is now, not as it was when it became current.
+    m_rowLoaded = false;
     if (DbError error = Load())
         return error;
     m_buffer = m_row;
     m_dirty.assign(m_columns.size(), false);
+    m_chunked.assign(m_columns.size(), false);
     m_editMode = EditMode::Editing;
     return {};
 }
@@ -447,6 +476,7 @@ void Recordset::CancelUpdate()
 {
     m_editMode = EditMode::None;
     m_buffer.clear();
+    m_rowLoaded = false; // read again: the row may have changed, or gone, while it was being edited
 }
 
 DbError Recordset::Update()
@@ -458,8 +488,13 @@ DbError Recordset::Update()
     for (int i = 0; i < FieldCount(); ++i) {
         if (!m_dirty[size_t(i)])
             continue;
-        names << Q(m_columns[size_t(i)].field->name);
-        values << m_buffer[i];
+        const FieldDef& field = *m_columns[size_t(i)].field;
+        names << Q(field.name);
+        // Memo chunks are gathered as bytes, so a character split between two chunks stays whole.
+        if (field.type == FieldType::Memo && m_buffer[i].typeId() == QMetaType::QByteArray)
+            values << QVariant(QString::fromUtf8(m_buffer[i].toByteArray()));
+        else
+            values << m_buffer[i];
     }
     if (m_editMode == EditMode::Adding) {
         if (!m_idField.isEmpty()) {
@@ -492,6 +527,8 @@ DbError Recordset::Update()
                                                    .arg(Q(m_baseTable), assignments.join(QStringLiteral(", "))),
                                                values))
                 return error;
+            if (sqlite3_changes(m_db.handle()) == 0)
+                return RowDeleted(); // by someone else since the edit began
         }
         m_lastModified = key;
     }
@@ -503,6 +540,8 @@ DbError Recordset::Update()
 
 DbError Recordset::Delete()
 {
+    if (!m_open)
+        return Closed();
     if (!m_updatable)
         return NotUpdatable();
     if (DbError error = CheckCurrent())
@@ -510,6 +549,8 @@ DbError Recordset::Delete()
     const qint64 key = m_keys[size_t(m_position)];
     if (DbError error = m_db.RunSqlite(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(Q(m_baseTable)), {key}))
         return error;
+    if (sqlite3_changes(m_db.handle()) == 0)
+        return RowDeleted();
     m_keys.erase(m_keys.begin() + m_position);
     m_currentDeleted = true;
     m_rowLoaded = false;
@@ -547,14 +588,14 @@ DbError Recordset::AppendChunk(int index, const QByteArray& chunk)
         return {3164, QStringLiteral("The field cannot be updated.")};
     if (field->type != FieldType::LongBinary && field->type != FieldType::Memo)
         return {3259, QStringLiteral("Only Long Binary and Memo fields take chunks.")};
+    // The first chunk after AddNew or Edit replaces the value; the following ones add to it.
     QVariant& value = m_buffer[index];
-    if (field->type == FieldType::LongBinary) {
-        QByteArray bytes = value.isNull() ? QByteArray() : value.toByteArray();
-        bytes.append(chunk);
-        value = bytes;
-    } else {
-        value = (value.isNull() ? QString() : value.toString()) + QString::fromUtf8(chunk);
-    }
+    QByteArray bytes;
+    if (m_chunked[size_t(index)] && !value.isNull())
+        bytes = value.typeId() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8();
+    bytes.append(chunk);
+    value = bytes;
+    m_chunked[size_t(index)] = true;
     m_dirty[size_t(index)] = true;
     return {};
 }

@@ -110,6 +110,7 @@ private:
     EditMode m_editMode = EditMode::None;
     QVariantList m_buffer; // stored values of the row being edited or added
     std::vector<bool> m_dirty;
+    std::vector<bool> m_chunked; // fields given a chunk since AddNew or Edit
     qint64 m_newId = 0;
     QVariant m_lastModified;
     mutable DbError m_lastError;

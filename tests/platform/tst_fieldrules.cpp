@@ -10,6 +10,7 @@ class TestFieldRules : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
     void sqlWrites_data();
@@ -30,6 +31,7 @@ private:
     QVariant raw(const QString& sql);
     int rowCount(const QString& table) { return raw(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)).toInt(); }
 
+    QTemporaryDir m_templateDir;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Database> m_db;
 };
@@ -103,17 +105,26 @@ QVariant TestFieldRules::raw(const QString& sql)
     return value;
 }
 
+// The tables are made once; each test works on a fresh copy of the file.
+void TestFieldRules::initTestCase()
+{
+    QVERIFY(m_templateDir.isValid());
+    auto created = Database::Create(m_templateDir.filePath("template.kst"));
+    QVERIFY2(created, qPrintable(created.error().message));
+    for (const TableDef& t : {RulesTable(), DefaultsTable()}) {
+        const DbError error = created.value()->CreateTable(t);
+        QVERIFY2(!error, qPrintable(error.message));
+    }
+}
+
 void TestFieldRules::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    auto created = Database::Create(m_dir->filePath("rules.kst"));
-    QVERIFY2(created, qPrintable(created.error().message));
-    m_db = std::move(created.value());
-    for (const TableDef& t : {RulesTable(), DefaultsTable()}) {
-        const DbError error = db().CreateTable(t);
-        QVERIFY2(!error, qPrintable(error.message));
-    }
+    QVERIFY(QFile::copy(m_templateDir.filePath("template.kst"), m_dir->filePath("rules.kst")));
+    auto opened = Database::Open(m_dir->filePath("rules.kst"));
+    QVERIFY2(opened, qPrintable(opened.error().message));
+    m_db = std::move(opened.value());
 }
 
 void TestFieldRules::cleanup()
