@@ -93,6 +93,13 @@ protected:
         m_view->ButtonReleased(event->button(), itemAt(event->position().toPoint()), event->globalPosition().toPoint());
     }
 
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        m_view->m_fromKeyboard = true;
+        QTreeWidget::keyPressEvent(event);
+        m_view->m_fromKeyboard = false;
+    }
+
     void keyReleaseEvent(QKeyEvent* event) override
     {
         QTreeWidget::keyReleaseEvent(event);
@@ -394,8 +401,10 @@ bool ctlSubjectView::MoveNode(const QString& key, const QString& newParentKey)
     remember(node);
 
     m_highlighting = true;
+    // The position is asked first: that runs the sort the tree still owes, which taking by position would
+    // otherwise run afterwards, taking whatever sibling then sits there.
     if (QTreeWidgetItem* oldParent = node->parent())
-        oldParent->removeChild(node);
+        oldParent->takeChild(oldParent->indexOfChild(node));
     else
         m_tree->takeTopLevelItem(m_tree->indexOfTopLevelItem(node));
     if (newParent)
@@ -794,7 +803,8 @@ void ctlSubjectView::NodePressed(QTreeWidgetItem* node) { SetSelected(SubjectKey
 void ctlSubjectView::NodeCurrentChanged(QTreeWidgetItem* node)
 {
     // The keyboard moves the highlight: the highlighted node becomes the selected subject, as a click does.
-    if (m_highlighting || m_selectionOnly || !node)
+    // The tree's own moves (focus arriving, nodes going) select nothing.
+    if (!m_fromKeyboard || m_highlighting || m_selectionOnly || !node)
         return;
     const QString key = SubjectKeyOf(node);
     if (m_selected && m_selected->ID() == key)
@@ -898,6 +908,20 @@ void ctlSubjectView::SetTreeFont(const QFont& font)
 }
 
 void ctlSubjectView::FocusTree() { m_tree->setFocus(); }
+
+void ctlSubjectView::Refresh()
+{
+    LayoutChildren();
+    update();
+}
+
+void ctlSubjectView::SetSelectionOnly(bool on)
+{
+    m_selectionOnly = on;
+    // A picker only highlights: no dragging, no editing of names.
+    m_tree->setDragEnabled(!on);
+    m_tree->setEditTriggers(on ? QAbstractItemView::NoEditTriggers : QAbstractItemView::EditKeyPressed);
+}
 
 void ctlSubjectView::LayoutChildren()
 {

@@ -96,12 +96,14 @@ public:
     QString Caption() const { return m_caption; }
     void SetCaption(const QString& caption);
     bool SelectionOnly() const { return m_selectionOnly; }
-    void SetSelectionOnly(bool on) { m_selectionOnly = on; }
+    void SetSelectionOnly(bool on);
     int HeaderHeight() const { return m_headerHeight; }
     void SetHeaderHeight(int pixels);
     QFont TreeFont() const;
     void SetTreeFont(const QFont& font);
     void FocusTree();
+    // Lays the header band and the tree out again.
+    void Refresh();
 
     QTreeWidget* Tree() const;
     // The node of a node key, nullptr when the tree has none.
@@ -158,6 +160,7 @@ private:
     bool m_enabled = false;
     bool m_setUp = false;
     bool m_highlighting = false; // the view moves the tree's highlight itself
+    bool m_fromKeyboard = false; // a key press is moving the tree's highlight
     QTreeWidgetItem* m_hoverNode = nullptr;
     QTreeWidgetItem* m_dropHighlight = nullptr;
 };

@@ -29,7 +29,7 @@ namespace {
 //            Wanted (a query subject); items in most subjects and at the root
 //   Novels:  a sub category of Books
 //   Secret:  hidden, with one subject; Poems: a sub category of Secret
-//   Music:   Jazz
+//   Music:   Jazz > Bebop, Classical, Rock
 //   People, Relational (built in); relational links filed under Books subjects
 struct Layout {
     QString file;
@@ -173,7 +173,11 @@ void TestCtlSubjectView::initTestCase()
     addSubject(books, "Orphan");
     addSubject(books, "Wanted");
     addSubject(secret, "Hidden Subject");
+    // A subject moved below its sibling while the tree still owes a sort must take no other sibling along.
     addSubject(music, "Jazz");
+    addSubject(music, "Bebop", "Jazz");
+    addSubject(music, "Classical");
+    addSubject(music, "Rock");
     addSubject(Catalog().categories().Item(made.category.value("Relational")), "Links");
     run("UPDATE [Tree] SET [ParentID] = 99999 WHERE [ID] = " + made.subject.value("Orphan"));
     run("UPDATE [Tree] SET [Type] = 1 WHERE [ID] = " + made.subject.value("Wanted"));
@@ -297,6 +301,20 @@ void TestCtlSubjectView::buildsCategoriesAndNestedSubjects()
     QCOMPARE(view->NodeImage(Table("Relational")), QString("Relational"));
     QCOMPARE(view->NodeImage(Key("Links")), QString("Relational"));
     QVERIFY(!view->Tree()->topLevelItem(0)->icon(0).isNull());
+    // Every subject of a shown category is in the tree, each once.
+    QStringList rows;
+    for (const QString& name : Made().subject.keys())
+        if (name != "Hidden Subject")
+            rows << Key(name);
+    QStringList shown;
+    for (const QString& key : view->AllKeys())
+        if (key.endsWith('A'))
+            shown << key;
+    rows.sort();
+    shown.sort();
+    QCOMPARE(shown, rows);
+    QCOMPARE(Texts(view, view->ChildKeys(Table("Music"))), (QStringList{"Classical", "Jazz", "Rock"}));
+    QCOMPARE(view->ChildKeys(Key("Jazz")), QStringList{Key("Bebop")});
     // Everything starts collapsed.
     for (const QString& key : view->AllKeys())
         QVERIFY2(!view->IsExpanded(key), qPrintable(key));
@@ -329,7 +347,7 @@ void TestCtlSubjectView::hiddenAndSubCategories()
     QVERIFY(!music->SetTreeHidden(true));
     QVERIFY(!view->HasNode(Table("Music")));
     QVERIFY(!music->SetTreeHidden(false));
-    QCOMPARE(view->ChildKeys(Table("Music")), QStringList{Key("Jazz")});
+    QCOMPARE(Texts(view, view->ChildKeys(Table("Music"))), (QStringList{"Classical", "Jazz", "Rock"}));
 }
 
 void TestCtlSubjectView::selectingANodeSetsTheHeaderAndTheMenu()
@@ -337,6 +355,13 @@ void TestCtlSubjectView::selectingANodeSetsTheHeaderAndTheMenu()
     Session s;
     QVERIFY(s.Open());
     ctlSubjectView* view = s.view;
+    QCOMPARE(s.window->HeaderCaption(), QString("Subject View"));
+    // Focus arriving in the tree highlights a node of its own accord; that selects nothing.
+    s.window->activateWindow();
+    view->FocusTree();
+    QTRY_VERIFY(view->Tree()->hasFocus());
+    QVERIFY(view->Tree()->currentItem());
+    QVERIFY(!view->Selected().has_value());
     QCOMPARE(s.window->HeaderCaption(), QString("Subject View"));
     // The menu over empty space, with nothing selected.
     const QPoint below(20, view->Tree()->viewport()->height() - 5);
@@ -630,6 +655,8 @@ void TestCtlSubjectView::deleteCategory()
     QVERIFY(s.Open());
     ctlSubjectView* view = s.view;
     const int music = Made().category.value("Music");
+    const qint64 subjects = s.Count(QStringLiteral("SELECT COUNT(*) FROM [Tree] WHERE [CID] = %1").arg(music));
+    QVERIFY(subjects > 0);
     Click(view, Table("Music"));
     frmMessage::QueueAnswerForTesting(answer);
     view->MenuEntry("Delete")->trigger();
@@ -637,7 +664,8 @@ void TestCtlSubjectView::deleteCategory()
              QStringList{"Are you sure you'd like to delete the category 'Music' and all data contained within it?"});
     const bool deleted = answer == 1;
     QCOMPARE(s.Count(QStringLiteral("SELECT COUNT(*) FROM [Categories] WHERE [ID] = %1").arg(music)), deleted ? 0 : 1);
-    QCOMPARE(s.Count(QStringLiteral("SELECT COUNT(*) FROM [Tree] WHERE [CID] = %1").arg(music)), deleted ? 0 : 1);
+    QCOMPARE(s.Count(QStringLiteral("SELECT COUNT(*) FROM [Tree] WHERE [CID] = %1").arg(music)),
+             deleted ? 0 : subjects);
     QCOMPARE(s.db().TableExists(Table("Music")), !deleted);
     QCOMPARE(view->HasNode(Table("Music")), !deleted);
     QCOMPARE(view->HasNode(Key("Jazz")), !deleted);
