@@ -38,16 +38,7 @@ bool CliContext::OpenCatalog(const QString& path)
     return true;
 }
 
-
 namespace {
-
-using Context = CliContext;
-
-int Fail(Context& c, const QString& message) { return c.Fail(message); }
-
-bool OpenCatalog(Context& c, const QString& path) { return c.OpenCatalog(path); }
-
-
 QString CellText(const QVariant& value)
 {
     if (!value.isValid() || value.isNull())
@@ -68,6 +59,32 @@ QString CellText(const QVariant& value)
     }
     }
 }
+
+} // namespace
+
+int CliContext::PrintRows(Recordset& rs, const QStringList& header)
+{
+    out << header.join(QLatin1Char('\t')) << '\n';
+    for (; !rs.Eof(); rs.MoveNext()) {
+        QStringList cells;
+        for (int i = 0; i < rs.FieldCount(); ++i)
+            cells << CellText(rs.Value(i));
+        out << cells.join(QLatin1Char('\t')) << '\n';
+    }
+    out.flush();
+    if (rs.lastError() && rs.lastError().number != DbErrorNumber::NoCurrentRecord)
+        return Fail(QStringLiteral("Error %1: %2").arg(rs.lastError().number).arg(rs.lastError().message));
+    return 0;
+}
+
+namespace {
+
+using Context = CliContext;
+
+int Fail(Context& c, const QString& message) { return c.Fail(message); }
+
+bool OpenCatalog(Context& c, const QString& path) { return c.OpenCatalog(path); }
+
 
 int Create(Context& c)
 {
@@ -146,17 +163,7 @@ int Sql(Context& c)
         QStringList header;
         for (int i = 0; i < rs.FieldCount(); ++i)
             header << rs.FieldName(i);
-        c.out << header.join(QLatin1Char('\t')) << '\n';
-        for (; !rs.Eof(); rs.MoveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs.FieldCount(); ++i)
-                cells << CellText(rs.Value(i));
-            c.out << cells.join(QLatin1Char('\t')) << '\n';
-        }
-        c.out.flush();
-        if (rs.lastError() && rs.lastError().number != DbErrorNumber::NoCurrentRecord)
-            return Fail(c, QStringLiteral("Error %1: %2").arg(rs.lastError().number).arg(rs.lastError().message));
-        return 0;
+        return c.PrintRows(rs, header);
     }
     const Result<int> changed = db->Execute(statement);
     if (!changed)

@@ -1,5 +1,6 @@
 #pragma once
 #include "cli/CliUserInterface.h"
+#include "platform/Database.h"
 
 #include <QStringList>
 #include <QTextStream>
@@ -18,6 +19,8 @@ struct CliContext {
     int Fail(const QString& message);
     // Opens the catalog as the program does (upgrade, settings row, password); false after saying why.
     bool OpenCatalog(const QString& path);
+    // Prints the header and one tab-separated line per row; 1 when reading a row failed.
+    int PrintRows(Recordset& rows, const QStringList& header);
 };
 
 struct CliCommand {

@@ -65,26 +65,6 @@ int ColumnTypeOf(const QString& text)
     return 0;
 }
 
-QString CellText(const QVariant& value)
-{
-    if (!value.isValid() || value.isNull())
-        return QString();
-    switch (value.typeId()) {
-    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::QDateTime: return JetDate::ToStorage(value.toDateTime());
-    case QMetaType::Double: return QString::number(value.toDouble(), 'g', 15);
-    default: {
-        // One item per line: tabs and line breaks inside a value are written as escapes.
-        QString text = value.toString();
-        text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-        text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-        text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-        text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-        return text;
-    }
-    }
-}
-
 bool TableHasField(const Category& category, const QString& name, QString* realName = nullptr)
 {
     const Result<TableDef> table = Catalog().database()->Table(category.DBName());
@@ -277,18 +257,7 @@ int List(Context& c)
     Result<std::unique_ptr<Recordset>> rows = Catalog().database()->OpenRecordset(sql, RecordsetType::ForwardOnly, true);
     if (!rows)
         return c.Fail(InvalidQueryMessage);
-    Recordset& rs = *rows.value();
-    c.out << names.join(QLatin1Char('\t')) << '\n';
-    for (; !rs.Eof(); rs.MoveNext()) {
-        QStringList cells;
-        for (int i = 0; i < rs.FieldCount(); ++i)
-            cells << CellText(rs.Value(i));
-        c.out << cells.join(QLatin1Char('\t')) << '\n';
-    }
-    c.out.flush();
-    if (rs.lastError() && rs.lastError().number != DbErrorNumber::NoCurrentRecord)
-        return c.Fail(QStringLiteral("Error %1: %2").arg(rs.lastError().number).arg(rs.lastError().message));
-    return 0;
+    return c.PrintRows(*rows.value(), names);
 }
 
 } // namespace

@@ -85,30 +85,17 @@ void StatementCache::evictIfFull()
     if (ages.empty())
         return;
     std::nth_element(ages.begin(), ages.begin() + ages.size() / 2, ages.end());
-    const quint64 cutoff = ages[ages.size() / 2];
-    for (auto it = m_entries.begin(); it != m_entries.end();) {
-        std::vector<Entry>& entries = it->second;
-        for (auto e = entries.begin(); e != entries.end();) {
-            if (!e->inUse && e->lastUse <= cutoff) {
-                m_sqlOf.remove(e->stmt.get());
-                e = entries.erase(e);
-            } else {
-                ++e;
-            }
-        }
-        if (entries.empty())
-            it = m_entries.erase(it);
-        else
-            ++it;
-    }
+    dropIdle(ages[ages.size() / 2]);
 }
 
-void StatementCache::clear()
+void StatementCache::clear() { dropIdle(m_clock); }
+
+void StatementCache::dropIdle(quint64 usedBefore)
 {
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         std::vector<Entry>& entries = it->second;
         for (auto e = entries.begin(); e != entries.end();) {
-            if (!e->inUse) {
+            if (!e->inUse && e->lastUse <= usedBefore) {
                 m_sqlOf.remove(e->stmt.get());
                 e = entries.erase(e);
             } else {

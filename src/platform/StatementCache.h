@@ -51,6 +51,8 @@ private:
     };
     void giveBack(sqlite3_stmt* stmt);
     void evictIfFull();
+    // Finalizes the statements not in use that were last used at or before the given tick.
+    void dropIdle(quint64 usedBefore);
 
     sqlite3* m_db;
     std::unordered_map<QString, std::vector<Entry>> m_entries;

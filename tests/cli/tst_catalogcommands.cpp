@@ -1,6 +1,6 @@
 #include "CatalogFixture.h"
 
-#include "cli/CliCommands.h"
+#include "CliRunner.h"
 
 #include <QtTest>
 
@@ -21,23 +21,9 @@ private Q_SLOTS:
     void helpAndUnknownCommands();
 
 private:
-    struct Run {
-        int code;
-        QString out;
-        QString err;
-    };
-    static Run Cli(const QStringList& args);
+    using Run = CliRun;
+    static Run Cli(const QStringList& args) { return RunCliCommand(args); }
 };
-
-TestCatalogCommands::Run TestCatalogCommands::Cli(const QStringList& args)
-{
-    QString out, err;
-    QTextStream outStream(&out), errStream(&err);
-    const int code = RunCli(args, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    return {code, out, err};
-}
 
 void TestCatalogCommands::createThenInfo()
 {

@@ -1,6 +1,6 @@
 #include "CatalogFixture.h"
 
-#include "cli/CliCommands.h"
+#include "CliRunner.h"
 
 #include <QtTest>
 
@@ -29,13 +29,10 @@ private Q_SLOTS:
     void unknownKeysAndCategories();
 
 private:
-    struct Run {
-        int code;
-        QString out;
-        QString err;
+    struct Run : CliRun {
         QStringList lines() const { return out.split('\n', Qt::SkipEmptyParts); }
     };
-    static Run Cli(const QStringList& args);
+    static Run Cli(const QStringList& args) { return Run{RunCliCommand(args)}; }
     // A catalog with the category "Children's Books" (Author, Year, Bought, Read) and five items.
     void MakeLibrary();
 
@@ -43,16 +40,6 @@ private:
     QString m_file;
     QString m_category;
 };
-
-TestModelCommands::Run TestModelCommands::Cli(const QStringList& args)
-{
-    QString out, err;
-    QTextStream outStream(&out), errStream(&err);
-    const int code = RunCli(args, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    return {code, out, err};
-}
 
 void TestModelCommands::init()
 {
