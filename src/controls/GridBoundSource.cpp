@@ -8,6 +8,7 @@
 #include "platform/StatementCache.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <unordered_map>
 
@@ -122,6 +123,7 @@ DbError GridBoundSource::OpenPaged(const QString& selectList, const QString& fro
     if (!table)
         return table.error();
     m_base = table->name;
+    m_indexes = table->indexes;
     for (const FieldDef& field : table->fields)
         if (field.isAutoIncrement())
             m_idField = field.name;
@@ -257,8 +259,24 @@ DbError GridBoundSource::Count(qint64* count) const
 DbError GridBoundSource::LoadAll()
 {
     std::vector<qint64> keys;
-    if (DbError error = LoadKeys(&keys, m_orderBy, -1))
-        return error;
+    if (SortServedByIndex()) {
+        if (DbError error = LoadKeys(&keys, m_orderBy, -1))
+            return error;
+    } else {
+        // The database would sort every row through the catalog's collation; ranking the distinct values
+        // once and placing the keys by rank gives the same order far sooner.
+        Scan scan;
+        if (DbError error = ScanFields(m_sort, &scan))
+            return error;
+        keys = std::move(scan.keys);
+        std::vector<int> tupleOf = std::move(scan.tupleOf);
+        if (m_sort.last().descending) {
+            // Ties go by key in the last level's direction, as the database's order has them.
+            std::reverse(keys.begin(), keys.end());
+            std::reverse(tupleOf.begin(), tupleOf.end());
+        }
+        GridGroupTree::Build(keys, tupleOf, scan.tuples, TreeLevels(m_sort, scan), 0);
+    }
     m_keys.swap(keys);
     m_count = qint64(m_keys.size());
     m_full = true;
@@ -287,6 +305,9 @@ DbError GridBoundSource::Arrange(const QList<OrderLevel>& groups, const QList<Or
     }
     m_orderBy = OrderBy(sort, false);
     m_reverseOrderBy = OrderBy(sort, true);
+    m_sortFetch.reset();
+    m_leavesPending = false;
+    m_leafOrdered.clear();
     m_full = false;
     m_keys.clear();
     m_keys.shrink_to_fit();
@@ -297,7 +318,7 @@ DbError GridBoundSource::Arrange(const QList<OrderLevel>& groups, const QList<Or
         m_countStale = true;
     m_appended.clear();
     if (!groups.isEmpty())
-        return Group(groups, sort);
+        return Group(groups);
     if (m_countStale) {
         if (DbError error = Count(&m_count))
             return error;
@@ -340,101 +361,296 @@ int GridBoundSource::CompareStored(int field, const QVariant& a, const QVariant&
     }
 }
 
-DbError GridBoundSource::Group(const QList<OrderLevel>& groups, const QList<OrderLevel>& sort)
+bool GridBoundSource::SortServedByIndex() const
 {
-    // One pass over the rows in table order gives every record's group values; distinct values are counted
-    // in memory, which is far quicker than letting the database sort a million rows by them.
+    if (m_sort.isEmpty())
+        return true; // key order
+    const Field& field = m_fields[size_t(m_sort.first().field)];
+    if (!field.def || (m_sort.first().kind == GridColumn::SortKind::Number && IsTextType(field.def->type)))
+        return false;
+    for (const IndexDef& index : m_indexes)
+        if (!index.fields.isEmpty() && index.fields.first().compare(field.def->name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+DbError GridBoundSource::ScanFields(const QList<OrderLevel>& levels, Scan* scan) const
+{
     QStringList fields;
-    for (const OrderLevel& level : groups)
+    for (const OrderLevel& level : levels)
         fields << Q(m_fields[size_t(level.field)].name);
     StatementPtr statement;
     if (DbError error = Prepare(
             m_db.handle(), QStringLiteral("SELECT kst_key, %1 FROM (%2)").arg(fields.join(QLatin1Char(',')), m_inner),
             &statement))
         return error;
-    std::unordered_map<std::string, int> tupleIds;
-    std::vector<QVariantList> tuples;
-    std::vector<qint64> scanKeys;
-    std::vector<int> scanTuples;
-    scanKeys.reserve(size_t(std::max<qint64>(m_count, 0)));
-    scanTuples.reserve(size_t(std::max<qint64>(m_count, 0)));
-    bool inKeyOrder = true;
+    const size_t count = size_t(levels.size());
+    const size_t expected = size_t(std::max<qint64>(m_count, 0));
+    std::vector<std::unordered_map<std::string, int>> valueIds(count);
+    scan->values.assign(count, {});
+    scan->keys.reserve(expected);
+    std::vector<int> rowIds; // each row's value number on each level
+    rowIds.reserve(expected * count);
     std::string raw;
-    const int levels = int(groups.size());
-    const DbError scanned = Step(m_db.handle(), statement.get(), m_params, [&](sqlite3_stmt* s) {
-        raw.clear();
-        for (int l = 0; l < levels; ++l)
-            AppendRaw(raw, s, l + 1);
-        auto found = tupleIds.find(raw);
-        if (found == tupleIds.end()) {
-            QVariantList tuple;
-            for (int l = 0; l < levels; ++l)
-                tuple.append(SqliteValues::Column(s, l + 1));
-            tuples.push_back(std::move(tuple));
-            found = tupleIds.emplace(raw, int(tuples.size()) - 1).first;
+    bool inKeyOrder = true;
+    const DbError error = Step(m_db.handle(), statement.get(), m_params, [&](sqlite3_stmt* s) {
+        for (size_t l = 0; l < count; ++l) {
+            raw.clear();
+            AppendRaw(raw, s, int(l) + 1);
+            auto found = valueIds[l].find(raw);
+            if (found == valueIds[l].end()) {
+                scan->values[l].push_back(SqliteValues::Column(s, int(l) + 1));
+                found = valueIds[l].emplace(raw, int(scan->values[l].size()) - 1).first;
+            }
+            rowIds.push_back(found->second);
         }
         const qint64 key = sqlite3_column_int64(s, 0);
-        if (!scanKeys.empty() && key < scanKeys.back())
+        if (!scan->keys.empty() && key < scan->keys.back())
             inKeyOrder = false;
-        scanKeys.push_back(key);
-        scanTuples.push_back(found->second);
+        scan->keys.push_back(key);
     });
-    statement.reset();
-    if (scanned)
-        return scanned;
-    if (!inKeyOrder) {
-        std::vector<size_t> order(scanKeys.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return scanKeys[a] < scanKeys[b]; });
-        std::vector<qint64> keys(order.size());
-        std::vector<int> tupleOf(order.size());
-        for (size_t i = 0; i < order.size(); ++i) {
-            keys[i] = scanKeys[order[i]];
-            tupleOf[i] = scanTuples[order[i]];
-        }
-        scanKeys.swap(keys);
-        scanTuples.swap(tupleOf);
-    }
+    if (error)
+        return error;
 
+    // Rows with the same value on every level share a tuple. The value numbers are small, so a table
+    // addressed by them finds a row's tuple without hashing (a hash of a million rows waits on memory).
+    const size_t rows = scan->keys.size();
+    scan->tupleOf.resize(rows);
+    quint64 combinations = 1;
+    for (size_t l = 0; l < count && combinations <= (quint64(1) << 24); ++l)
+        combinations *= quint64(std::max<size_t>(scan->values[l].size(), 1));
+    const auto tupleIds = [&](size_t row) {
+        return std::vector<int>(rowIds.begin() + ptrdiff_t(row * count), rowIds.begin() + ptrdiff_t((row + 1) * count));
+    };
+    if (combinations <= (quint64(1) << 24)) {
+        std::vector<int> slot(size_t(combinations), -1);
+        for (size_t row = 0; row < rows; ++row) {
+            quint64 at = 0;
+            for (size_t l = 0; l < count; ++l)
+                at = at * quint64(scan->values[l].size()) + quint64(rowIds[row * count + l]);
+            int& tuple = slot[size_t(at)];
+            if (tuple < 0) {
+                tuple = int(scan->tuples.size());
+                scan->tuples.push_back(tupleIds(row));
+            }
+            scan->tupleOf[row] = tuple;
+        }
+    } else {
+        std::unordered_map<std::string, int> byIds;
+        for (size_t row = 0; row < rows; ++row) {
+            const std::string packed(reinterpret_cast<const char*>(&rowIds[row * count]), count * sizeof(int));
+            auto found = byIds.find(packed);
+            if (found == byIds.end()) {
+                scan->tuples.push_back(tupleIds(row));
+                found = byIds.emplace(packed, int(scan->tuples.size()) - 1).first;
+            }
+            scan->tupleOf[row] = found->second;
+        }
+    }
+    if (!inKeyOrder) {
+        std::vector<size_t> order(rows);
+        for (size_t i = 0; i < rows; ++i)
+            order[i] = i;
+        std::sort(order.begin(), order.end(), [scan](size_t a, size_t b) { return scan->keys[a] < scan->keys[b]; });
+        std::vector<qint64> keys(rows);
+        std::vector<int> tupleOf(rows);
+        for (size_t i = 0; i < rows; ++i) {
+            keys[i] = scan->keys[order[i]];
+            tupleOf[i] = scan->tupleOf[order[i]];
+        }
+        scan->keys.swap(keys);
+        scan->tupleOf.swap(tupleOf);
+    }
+    return {};
+}
+
+std::function<int(const QVariant&, const QVariant&)> GridBoundSource::Comparer(const OrderLevel& level) const
+{
+    const int field = level.field;
+    const FieldDef* def = FieldInfo(field);
+    if (level.kind == GridColumn::SortKind::Number && def && IsTextType(def->type)) {
+        // As CAST(text AS REAL): the number the text begins with, 0 when none; Null first.
+        return [](const QVariant& a, const QVariant& b) {
+            const bool nullA = !a.isValid() || a.isNull();
+            const bool nullB = !b.isValid() || b.isNull();
+            if (nullA || nullB)
+                return nullA == nullB ? 0 : (nullA ? -1 : 1);
+            const double x = std::strtod(a.toString().toUtf8().constData(), nullptr);
+            const double y = std::strtod(b.toString().toUtf8().constData(), nullptr);
+            return x < y ? -1 : (x > y ? 1 : 0);
+        };
+    }
+    return [this, field](const QVariant& a, const QVariant& b) { return CompareStored(field, a, b); };
+}
+
+QList<GridGroupTree::Level> GridBoundSource::TreeLevels(const QList<OrderLevel>& levels, Scan& scan) const
+{
+    QList<GridGroupTree::Level> made;
+    for (int l = 0; l < levels.size(); ++l) {
+        GridGroupTree::Level level;
+        level.descending = levels[l].descending;
+        level.values = std::move(scan.values[size_t(l)]);
+        level.compare = Comparer(levels[l]);
+        made.append(std::move(level));
+    }
+    return made;
+}
+
+void GridBoundSource::EnsureOrdered(qint64 position)
+{
+    const int leaf = m_groups.LeafOf(position);
+    if (leaf >= 0 && leaf < int(m_leafOrdered.size()) && !m_leafOrdered[size_t(leaf)])
+        OrderLeaf(leaf);
+}
+
+DbError GridBoundSource::OrderLeaf(int node)
+{
+    const GridGroupTree::Node& leaf = m_groups.node(node);
+    QStringList fields;
+    for (const OrderLevel& level : m_sort) {
+        const FieldDef* def = FieldInfo(level.field);
+        if (!def)
+            return OrderAllLeaves();
+        fields << Q(def->name);
+    }
+    // A large group is ordered with all the others by the index at once.
+    if (leaf.count > 4096)
+        return OrderAllLeaves();
+    if (!m_sortFetch) {
+        QStringList marks;
+        for (int i = 0; i < FetchSize; ++i)
+            marks << QStringLiteral("?");
+        if (DbError error = Prepare(m_db.handle(),
+                                    QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
+                                        .arg(fields.join(QLatin1Char(',')), Q(m_base), marks.join(QLatin1Char(','))),
+                                    &m_sortFetch))
+            return error;
+    }
+    QHash<qint64, QVariantList> values;
+    values.reserve(int(leaf.count));
+    for (qint64 start = 0; start < leaf.count; start += FetchSize) {
+        QVariantList params;
+        for (qint64 i = start; i < std::min(leaf.count, start + FetchSize); ++i)
+            params.append(m_keys[size_t(leaf.first + i)]);
+        while (params.size() < FetchSize)
+            params.append(QVariant());
+        const DbError error = Step(m_db.handle(), m_sortFetch.get(), params, [&](sqlite3_stmt* s) {
+            QVariantList row;
+            for (int l = 0; l < m_sort.size(); ++l)
+                row.append(SqliteValues::Column(s, l + 1));
+            values.insert(sqlite3_column_int64(s, 0), row);
+        });
+        if (error)
+            return error;
+    }
+    std::vector<std::function<int(const QVariant&, const QVariant&)>> compare;
+    for (const OrderLevel& level : m_sort)
+        compare.push_back(Comparer(level));
+    const bool lastDescending = m_sort.last().descending;
+    const auto begin = m_keys.begin() + ptrdiff_t(leaf.first);
+    std::sort(begin, begin + ptrdiff_t(leaf.count), [&](qint64 a, qint64 b) {
+        const QVariantList& x = values[a];
+        const QVariantList& y = values[b];
+        for (int l = 0; l < m_sort.size(); ++l) {
+            const int c = compare[size_t(l)](x.value(l), y.value(l));
+            if (c != 0)
+                return m_sort[l].descending ? c > 0 : c < 0;
+        }
+        return lastDescending ? a > b : a < b; // ties by key, as the database orders them
+    });
+    m_leafOrdered[size_t(node)] = 1;
+    return {};
+}
+
+DbError GridBoundSource::OrderAllLeaves()
+{
+    std::vector<qint64> sorted;
+    if (DbError error = LoadKeys(&sorted, m_orderBy, -1))
+        return error;
+    const size_t count = size_t(m_count);
+    // Where each key stands now and which innermost group that place belongs to.
+    std::vector<int> leafAt(count, -1);
+    for (size_t n = 0; n < m_groups.Nodes().size(); ++n)
+        if (m_groups.IsLeaf(int(n))) {
+            const GridGroupTree::Node& leaf = m_groups.node(int(n));
+            for (qint64 p = leaf.first; p < leaf.first + leaf.count; ++p)
+                leafAt[size_t(p)] = int(n);
+        }
+    qint64 low = 0;
+    qint64 high = -1;
+    for (size_t p = 0; p < count; ++p) {
+        low = p == 0 ? m_keys[p] : std::min(low, m_keys[p]);
+        high = p == 0 ? m_keys[p] : std::max(high, m_keys[p]);
+    }
+    std::unordered_map<qint64, size_t> sparse;
+    std::vector<qint64> dense;
+    const bool useDense = high - low + 1 <= 4 * qint64(count) + 1024;
+    if (useDense) {
+        dense.assign(size_t(high - low + 1), -1);
+        for (size_t p = 0; p < count; ++p)
+            dense[size_t(m_keys[p] - low)] = qint64(p);
+    } else {
+        for (size_t p = 0; p < count; ++p)
+            sparse.emplace(m_keys[p], p);
+    }
+    const auto placeOf = [&](qint64 key) -> qint64 {
+        if (useDense)
+            return key >= low && key <= high ? dense[size_t(key - low)] : -1;
+        const auto it = sparse.find(key);
+        return it == sparse.end() ? -1 : qint64(it->second);
+    };
+    std::vector<qint64> next(m_groups.Nodes().size(), 0);
+    for (size_t n = 0; n < next.size(); ++n)
+        next[n] = m_groups.node(int(n)).first;
+    std::vector<qint64> placed(m_keys);
+    std::vector<char> done(count, 0);
+    for (const qint64 key : sorted) {
+        const qint64 at = placeOf(key);
+        if (at < 0 || leafAt[size_t(at)] < 0)
+            continue; // added since the groups were made
+        placed[size_t(next[size_t(leafAt[size_t(at)])]++)] = key;
+        done[size_t(at)] = 1;
+    }
+    // Keys the order no longer has (deleted meanwhile) stay at their group's end.
+    for (size_t p = 0; p < count; ++p)
+        if (!done[p] && leafAt[p] >= 0)
+            placed[size_t(next[size_t(leafAt[p])]++)] = m_keys[p];
+    m_keys.swap(placed);
+    std::fill(m_leafOrdered.begin(), m_leafOrdered.end(), 1);
+    m_leavesPending = false;
+    return {};
+}
+
+DbError GridBoundSource::Group(const QList<OrderLevel>& groups)
+{
+    // One pass over the rows in table order reads every record's group values (and sort values, when no
+    // index gives the order); the distinct values are ranked in memory, which is far quicker than letting
+    // the database sort a million rows by them.
+    const bool sortInMemory = !SortServedByIndex();
+    QList<OrderLevel> scanned = groups;
+    if (sortInMemory)
+        scanned += m_sort;
+    Scan scan;
+    if (DbError error = ScanFields(scanned, &scan))
+        return error;
     std::vector<qint64> keys;
     std::vector<int> tupleOf;
-    if (sort.isEmpty()) {
-        keys.swap(scanKeys);
-        tupleOf.swap(scanTuples);
-    } else {
-        // Records keep the sort order inside their group: take the keys in that order and look each one's
-        // group up among the scanned keys.
-        if (DbError error = LoadKeys(&keys, m_orderBy, -1))
-            return error;
-        tupleOf.resize(keys.size(), 0);
-        const qint64 low = scanKeys.empty() ? 0 : scanKeys.front();
-        const qint64 span = scanKeys.empty() ? 0 : scanKeys.back() - low + 1;
-        if (span > 0 && span <= 4 * qint64(scanKeys.size()) + 1024) {
-            std::vector<int> dense(size_t(span), 0);
-            for (size_t i = 0; i < scanKeys.size(); ++i)
-                dense[size_t(scanKeys[i] - low)] = scanTuples[i];
-            for (size_t i = 0; i < keys.size(); ++i) {
-                const qint64 at = keys[i] - low;
-                tupleOf[i] = at >= 0 && at < span ? dense[size_t(at)] : 0;
-            }
-        } else {
-            for (size_t i = 0; i < keys.size(); ++i) {
-                const auto it = std::lower_bound(scanKeys.begin(), scanKeys.end(), keys[i]);
-                tupleOf[i] = it != scanKeys.end() && *it == keys[i] ? scanTuples[size_t(it - scanKeys.begin())] : 0;
-            }
+    if (m_sort.isEmpty() || sortInMemory) {
+        keys = std::move(scan.keys);
+        tupleOf = std::move(scan.tupleOf);
+        if (sortInMemory && m_sort.last().descending) {
+            std::reverse(keys.begin(), keys.end());
+            std::reverse(tupleOf.begin(), tupleOf.end());
         }
+    } else {
+        // The index gives the order inside each group, read when the group is first opened.
+        keys = std::move(scan.keys);
+        tupleOf = std::move(scan.tupleOf);
     }
-    if (tuples.empty())
-        tuples.push_back(QVariantList());
-
-    QList<GridGroupTree::Level> treeLevels;
-    for (int l = 0; l < levels; ++l) {
-        const int field = groups[l].field;
-        treeLevels.append({groups[l].descending,
-                           [this, field](const QVariant& a, const QVariant& b) { return CompareStored(field, a, b); }});
-    }
-    m_groups = GridGroupTree::Build(keys, tupleOf, tuples, treeLevels);
+    m_groups = GridGroupTree::Build(keys, tupleOf, scan.tuples, TreeLevels(scanned, scan), int(groups.size()));
+    m_leavesPending = !m_sort.isEmpty() && !sortInMemory;
+    if (m_leavesPending)
+        m_leafOrdered.assign(m_groups.Nodes().size(), 0);
     m_groups.ConvertValues([this, &groups](int level, const QVariant& stored) {
         return FieldValue::FromStorage(FieldInfo(groups[level].field), stored);
     });
@@ -453,6 +669,8 @@ qint64 GridBoundSource::KeyAt(qint64 position)
         return -1;
     if (position >= m_count)
         return m_appended[size_t(position - m_count)];
+    if (m_leavesPending)
+        EnsureOrdered(position);
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (m_full)
             return position < qint64(m_keys.size()) ? m_keys[size_t(position)] : -1;
@@ -494,7 +712,12 @@ qint64 GridBoundSource::PositionOf(qint64 key)
         if (LoadAll())
             return -1;
     }
-    const auto it = std::find(m_keys.begin(), m_keys.end(), key);
+    auto it = std::find(m_keys.begin(), m_keys.end(), key);
+    if (it != m_keys.end() && m_leavesPending) {
+        // Its group is put in order first: that may move it.
+        EnsureOrdered(qint64(it - m_keys.begin()));
+        it = std::find(m_keys.begin(), m_keys.end(), key);
+    }
     return it == m_keys.end() ? -1 : qint64(it - m_keys.begin());
 }
 

@@ -4,6 +4,8 @@
 
 #include <QCache>
 
+#include <functional>
+
 #include <memory>
 #include <optional>
 #include <vector>
@@ -62,7 +64,25 @@ private:
     DbError LoadKeys(std::vector<qint64>* keys, const QString& orderBy, qint64 limit) const;
     DbError LoadAll();
     DbError Count(qint64* count) const;
-    DbError Group(const QList<OrderLevel>& groups, const QList<OrderLevel>& sort);
+    // One pass over the rows in key order: each record's key and, for each level's field, which of the
+    // distinct values met it has.
+    struct Scan {
+        std::vector<qint64> keys;
+        std::vector<int> tupleOf;
+        std::vector<std::vector<int>> tuples;
+        std::vector<std::vector<QVariant>> values;
+    };
+    DbError ScanFields(const QList<OrderLevel>& levels, Scan* scan) const;
+    QList<GridGroupTree::Level> TreeLevels(const QList<OrderLevel>& levels, Scan& scan) const;
+    // Whether an index gives the sort order (then the database sorts; otherwise memory does).
+    bool SortServedByIndex() const;
+    DbError Group(const QList<OrderLevel>& groups);
+    std::function<int(const QVariant&, const QVariant&)> Comparer(const OrderLevel& level) const;
+    // Grouped records sorted by an index are put in order group by group, when a group's records are first
+    // wanted: a grouping shown collapsed never waits for the order of a million records.
+    void EnsureOrdered(qint64 position);
+    DbError OrderLeaf(int node);
+    DbError OrderAllLeaves();
     DbError FetchAround(qint64 position);
     int CompareStored(int field, const QVariant& a, const QVariant& b) const;
     Result<std::unique_ptr<Recordset>> OpenRow(qint64 key) const;
@@ -72,6 +92,7 @@ private:
     std::vector<Field> m_fields;
     QString m_base;
     QString m_idField;
+    QList<IndexDef> m_indexes;
     QString m_inner; // SQLite: the statement with each row's key in front, as kst_key
     QVariantList m_params;
     QString m_fetchSql; // SQLite: the values of up to FetchSize rows by key
@@ -87,6 +108,9 @@ private:
     std::vector<qint64> m_head; // the first keys in order
     std::vector<qint64> m_tail; // the last keys, last one first
     std::vector<qint64> m_appended;
+    bool m_leavesPending = false;
+    std::vector<char> m_leafOrdered; // by group node
+    StatementPtr m_sortFetch;        // the sort fields of up to FetchSize rows by key
 
     std::vector<QVariantList> m_materializedRows; // stored values, by key - 1
     QCache<qint64, QVariantList> m_rows;          // values as the engine gives them, by key

@@ -7,35 +7,33 @@ namespace
 {
 struct Builder {
     const QList<GridGroupTree::Level>& levels;
-    const std::vector<QVariantList>& tuples;
-    const std::vector<int>& leafTuple;  // representative tuple of each leaf group
-    const std::vector<qint64>& offsets; // first record position of each leaf, plus the end
+    const std::vector<std::vector<int>>& tuples;
+    const std::vector<std::vector<int>>& rank; // per level, the rank of each value
+    const std::vector<int>& leafTuple;         // representative tuple of each innermost run
+    const std::vector<qint64>& offsets;        // first record position of each run, plus the end
+    int groupLevels;
     std::vector<GridGroupTree::Node>& nodes;
 
-    int Compare(int tupleA, int tupleB, int level) const
-    {
-        const int c = levels[level].compare(tuples[size_t(tupleA)].value(level), tuples[size_t(tupleB)].value(level));
-        return levels[level].descending ? -c : c;
-    }
+    int Rank(int tuple, int level) const { return rank[size_t(level)][size_t(tuples[size_t(tuple)][size_t(level)])]; }
 
-    // Makes the groups of one level over the leaves [begin, end), whose outer levels are all equal.
+    // Makes the groups of one level over the runs [begin, end), whose outer levels are equal.
     std::vector<int> Make(int level, size_t begin, size_t end, int parent)
     {
         std::vector<int> made;
         size_t run = begin;
         while (run < end) {
             size_t next = run + 1;
-            while (next < end && Compare(leafTuple[run], leafTuple[next], level) == 0)
+            while (next < end && Rank(leafTuple[run], level) == Rank(leafTuple[next], level))
                 ++next;
             const int index = int(nodes.size());
             GridGroupTree::Node node;
             node.level = level;
-            node.value = tuples[size_t(leafTuple[run])].value(level);
+            node.value = levels[level].values[size_t(tuples[size_t(leafTuple[run])][size_t(level)])];
             node.first = offsets[run];
             node.count = offsets[next] - offsets[run];
             node.parent = parent;
             nodes.push_back(std::move(node));
-            if (level + 1 < levels.size()) {
+            if (level + 1 < groupLevels) {
                 std::vector<int> children = Make(level + 1, run, next, index);
                 nodes[size_t(index)].children = std::move(children);
             }
@@ -48,49 +46,99 @@ struct Builder {
 } // namespace
 
 GridGroupTree GridGroupTree::Build(std::vector<qint64>& keys, const std::vector<int>& tupleOf,
-                                   const std::vector<QVariantList>& tuples, const QList<Level>& levels)
+                                   const std::vector<std::vector<int>>& tuples, const QList<Level>& levels,
+                                   int groupLevels)
 {
     GridGroupTree tree;
-    tree.m_levels = int(levels.size());
-    if (levels.isEmpty())
+    const int levelCount = int(levels.size());
+    groupLevels = std::clamp(groupLevels, 0, levelCount);
+    tree.m_levels = groupLevels;
+    if (levelCount == 0)
         return tree;
 
-    std::vector<int> order(tuples.size());
-    std::iota(order.begin(), order.end(), 0);
-    const auto less = [&](int a, int b) {
-        for (int level = 0; level < levels.size(); ++level) {
-            int c = levels[level].compare(tuples[size_t(a)].value(level), tuples[size_t(b)].value(level));
-            if (levels[level].descending)
-                c = -c;
-            if (c != 0)
-                return c < 0;
+    // Each level's values are put in order once; equal ones share a rank.
+    std::vector<std::vector<int>> rank(static_cast<size_t>(levelCount));
+    for (int l = 0; l < levelCount; ++l) {
+        const Level& level = levels[l];
+        std::vector<int> order(level.values.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&level](int a, int b) {
+            return level.compare(level.values[size_t(a)], level.values[size_t(b)]) < 0;
+        });
+        std::vector<int>& levelRank = rank[size_t(l)];
+        levelRank.assign(level.values.size(), 0);
+        int r = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (i > 0 && level.compare(level.values[size_t(order[i - 1])], level.values[size_t(order[i])]) != 0)
+                ++r;
+            levelRank[size_t(order[i])] = r;
         }
-        return false;
+        if (level.descending)
+            for (int& value : levelRank)
+                value = r - value;
+    }
+    // Each tuple's ranks side by side, so that sorting the tuples reads one flat array; up to four levels
+    // of small ranks fold into one number.
+    const size_t tupleCount = tuples.size();
+    std::vector<int> ranks(tupleCount * size_t(levelCount));
+    for (size_t t = 0; t < tupleCount; ++t)
+        for (int l = 0; l < levelCount; ++l)
+            ranks[t * size_t(levelCount) + size_t(l)] = rank[size_t(l)][size_t(tuples[t][size_t(l)])];
+    std::vector<int> widths(static_cast<size_t>(levelCount), 1);
+    int bits = 0;
+    for (int l = 0; l < levelCount; ++l) {
+        const std::vector<int>& levelRanks = rank[size_t(l)];
+        const int largest = levelRanks.empty() ? 0 : *std::max_element(levelRanks.begin(), levelRanks.end());
+        while ((largest >> widths[size_t(l)]) > 0)
+            ++widths[size_t(l)];
+        bits += widths[size_t(l)];
+    }
+    std::vector<quint64> folded;
+    if (bits <= 64) {
+        folded.resize(tupleCount);
+        for (size_t t = 0; t < tupleCount; ++t) {
+            quint64 value = 0;
+            for (int l = 0; l < levelCount; ++l)
+                value = (value << widths[size_t(l)]) | quint64(ranks[t * size_t(levelCount) + size_t(l)]);
+            folded[t] = value;
+        }
+    }
+    const auto less = [&](int a, int b) {
+        if (!folded.empty())
+            return folded[size_t(a)] < folded[size_t(b)];
+        const int* x = &ranks[size_t(a) * size_t(levelCount)];
+        const int* y = &ranks[size_t(b) * size_t(levelCount)];
+        return std::lexicographical_compare(x, x + levelCount, y, y + levelCount);
     };
+    std::vector<int> order(tupleCount);
+    std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), less);
 
-    // Tuples that compare equal on every level (the same text in another letter case) form one group.
-    std::vector<int> leafOfTuple(tuples.size(), 0);
-    std::vector<int> leafTuple;
+    // Tuples that rank equal on every level (the same text in another letter case) go together.
+    std::vector<int> runOfTuple(tuples.size(), 0);
+    std::vector<int> runTuple;
     for (const int tuple : order) {
-        if (leafTuple.empty() || less(leafTuple.back(), tuple))
-            leafTuple.push_back(tuple);
-        leafOfTuple[size_t(tuple)] = int(leafTuple.size()) - 1;
+        if (runTuple.empty() || less(runTuple.back(), tuple))
+            runTuple.push_back(tuple);
+        runOfTuple[size_t(tuple)] = int(runTuple.size()) - 1;
     }
 
-    std::vector<qint64> offsets(leafTuple.size() + 1, 0);
+    std::vector<qint64> offsets(runTuple.size() + 1, 0);
     for (const int tuple : tupleOf)
-        ++offsets[size_t(leafOfTuple[size_t(tuple)]) + 1];
+        ++offsets[size_t(runOfTuple[size_t(tuple)]) + 1];
     std::partial_sum(offsets.begin(), offsets.end(), offsets.begin());
     std::vector<qint64> next(offsets.begin(), offsets.end() - 1);
     std::vector<qint64> placed(keys.size());
     for (size_t i = 0; i < keys.size(); ++i)
-        placed[size_t(next[size_t(leafOfTuple[size_t(tupleOf[i])])]++)] = keys[i];
+        placed[size_t(next[size_t(runOfTuple[size_t(tupleOf[i])])]++)] = keys[i];
     keys.swap(placed);
 
-    Builder builder{levels, tuples, leafTuple, offsets, tree.m_nodes};
-    tree.m_roots = builder.Make(0, 0, leafTuple.size(), -1);
-    tree.SetAllExpanded(false);
+    if (groupLevels > 0) {
+        tree.m_nodes.reserve(std::min(runTuple.size() * size_t(groupLevels), keys.size() * size_t(groupLevels)) + 1);
+        Builder builder{levels, tuples, rank, runTuple, offsets, groupLevels, tree.m_nodes};
+        tree.m_roots = builder.Make(0, 0, runTuple.size(), -1);
+        tree.SetAllExpanded(false);
+    }
     return tree;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 #include <QList>
 #include <QVariant>
-#include <QVariantList>
 
 #include <functional>
 #include <vector>
@@ -14,10 +13,12 @@
 class GridGroupTree
 {
 public:
+    // One level of order: the distinct values met at that level, their order and its direction.
     struct Level {
         bool descending = false;
         // Negative, 0 or positive; values that compare 0 fall into one group.
         std::function<int(const QVariant&, const QVariant&)> compare;
+        std::vector<QVariant> values;
     };
     struct Node {
         int level = 0;    // 0 for the outermost level
@@ -38,11 +39,14 @@ public:
 
     GridGroupTree() = default;
 
-    // Sorts the records into groups. keys holds the record keys in the order records take within a group and
-    // comes back in display order; tupleOf[i] names the entry of tuples (the group values of each level) that
-    // record keys[i] belongs to. Groups follow the levels' orders; records keep their order inside a group.
+    // Puts records in order by the levels and makes groups of the first groupLevels of them. keys holds the
+    // record keys and comes back in order; tupleOf[i] names the entry of tuples that record keys[i] has:
+    // for each level, the index of its value among that level's values. Records with equal values keep the
+    // order they came in. Each level's distinct values are compared once, so a million records with a
+    // thousand distinct values cost a thousand values' sorting and a pass over the records.
     static GridGroupTree Build(std::vector<qint64>& keys, const std::vector<int>& tupleOf,
-                               const std::vector<QVariantList>& tuples, const QList<Level>& levels);
+                               const std::vector<std::vector<int>>& tuples, const QList<Level>& levels,
+                               int groupLevels);
 
     // Replaces each group's value (read as stored, for comparing) by the form shown.
     void ConvertValues(const std::function<QVariant(int level, const QVariant&)>& convert);

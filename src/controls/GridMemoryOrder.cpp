@@ -89,46 +89,30 @@ void Arrange(std::vector<qint64>& keys, const std::function<QVariant(qint64, int
              const QList<GridSource::OrderLevel>& groups, const QList<GridSource::OrderLevel>& sort,
              GridGroupTree* tree)
 {
-    if (!sort.isEmpty()) {
-        // Each record's sort values are read once, not once per comparison.
-        std::vector<QVariantList> values(keys.size());
-        for (size_t i = 0; i < keys.size(); ++i)
-            for (const GridSource::OrderLevel& level : sort)
-                values[i].append(valueOf(keys[i], level.field));
-        std::vector<size_t> order(keys.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
-            for (int l = 0; l < sort.size(); ++l) {
-                const int c = Compare(values[x][l], values[y][l], sort[l].kind);
-                if (c != 0)
-                    return sort[l].descending ? c > 0 : c < 0;
-            }
-            return false;
-        });
-        std::vector<qint64> sorted(keys.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            sorted[i] = keys[order[i]];
-        keys.swap(sorted);
-    }
-    if (groups.isEmpty()) {
+    const QList<GridSource::OrderLevel> all = groups + sort;
+    if (all.isEmpty()) {
         *tree = GridGroupTree();
         return;
     }
-    // One tuple per record: the tree merges the ones that compare equal.
-    std::vector<QVariantList> tuples(keys.size());
+    // Every record is its own tuple: a held list is small, and the tree merges the values that compare equal.
+    QList<GridGroupTree::Level> levels;
+    for (const GridSource::OrderLevel& order : all) {
+        GridGroupTree::Level level;
+        level.descending = order.descending;
+        const GridColumn::SortKind kind = order.kind;
+        level.compare = [kind](const QVariant& a, const QVariant& b) { return Compare(a, b, kind); };
+        level.values.reserve(keys.size());
+        for (const qint64 key : keys)
+            level.values.push_back(valueOf(key, order.field));
+        levels.append(std::move(level));
+    }
+    std::vector<std::vector<int>> tuples(keys.size(), std::vector<int>(size_t(all.size())));
     std::vector<int> tupleOf(keys.size());
     for (size_t i = 0; i < keys.size(); ++i) {
-        for (const GridSource::OrderLevel& level : groups)
-            tuples[i].append(valueOf(keys[i], level.field));
+        std::fill(tuples[i].begin(), tuples[i].end(), int(i));
         tupleOf[i] = int(i);
     }
-    QList<GridGroupTree::Level> levels;
-    for (const GridSource::OrderLevel& level : groups) {
-        const GridColumn::SortKind kind = level.kind;
-        levels.append({level.descending, [kind](const QVariant& a, const QVariant& b) { return Compare(a, b, kind); }});
-    }
-    *tree = GridGroupTree::Build(keys, tupleOf, tuples, levels);
+    *tree = GridGroupTree::Build(keys, tupleOf, tuples, levels, int(groups.size()));
 }
 
 } // namespace GridMemoryOrder

@@ -97,7 +97,10 @@ ctlDataGrid::ctlDataGrid(QWidget* parent)
 
 ctlDataGrid::~ctlDataGrid()
 {
-    // The views go first: they still talk to the model and the columns while they are taken down.
+    // The views go first: they still talk to the model and the columns while they are taken down. The
+    // layout goes before them, or it would show the other view while one is being deleted.
+    delete m_stack;
+    m_stack = nullptr;
     delete m_table;
     delete m_card;
     m_table = nullptr;
