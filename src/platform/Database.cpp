@@ -780,9 +780,16 @@ DbError Database::RebuildTable(const QString& table, const QList<FieldDef>& newF
     if (!create)
         return create.error();
     QStringList common;
-    for (const FieldDef& field : fields)
-        if (old.field(field.name))
+    bool keepsRowKey = false;
+    for (const FieldDef& field : fields) {
+        if (old.field(field.name)) {
             common << Q(field.name);
+            keepsRowKey = keepsRowKey || field.isAutoIncrement(); // the ID is the row key itself
+        }
+    }
+    // Rows keep their row keys, which open result sets and bookmarks hold.
+    if (!keepsRowKey)
+        common.prepend(QStringLiteral("rowid"));
     const QString columns = common.join(QStringLiteral(", "));
     const QStringList steps{
         *create,

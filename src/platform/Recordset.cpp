@@ -112,7 +112,16 @@ DbError Recordset::OpenKeyset(const QString& selectList, const QString& fromAndR
     for (const FieldDef& field : def->fields)
         if (field.isAutoIncrement())
             m_idField = field.name;
-    m_fetchSql = QStringLiteral("SELECT %1 FROM %2 WHERE %2.rowid = ?").arg(selectList, Q(m_baseTable));
+    // "*" is spelt out: the rows are read long after opening, and a change of field order in between must not
+    // move the values under the names this result set already gave out.
+    QString columns = selectList;
+    if (columns.trimmed() == QLatin1String("*")) {
+        QStringList names;
+        for (const FieldDef& field : def->fields)
+            names << Q(field.name);
+        columns = names.join(QStringLiteral(", "));
+    }
+    m_fetchSql = QStringLiteral("SELECT %1 FROM %2 WHERE %2.rowid = ?").arg(columns, Q(m_baseTable));
     CachedStatement fetch;
     if (DbError error = m_db.Prepare(m_fetchSql, &fetch))
         return error;
@@ -125,7 +134,7 @@ DbError Recordset::OpenKeyset(const QString& selectList, const QString& fromAndR
     int rc = SqliteValues::BindAll(keys.get(), params);
     if (rc == SQLITE_OK)
         while ((rc = sqlite3_step(keys.get())) == SQLITE_ROW)
-        m_keys.push_back(sqlite3_column_int64(keys.get(), 0));
+            m_keys.push_back(sqlite3_column_int64(keys.get(), 0));
     if (rc != SQLITE_DONE)
         return SqliteError(m_db.handle(), rc);
     return {};

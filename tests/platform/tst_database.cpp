@@ -110,7 +110,8 @@ QString Describe(const FieldDef& f)
 
 QString Describe(const IndexDef& i)
 {
-    return QStringLiteral("%1 on %2 primary=%3 unique=%4").arg(i.name, i.fields.join(','), YesNo(i.primary), YesNo(i.unique));
+    return QStringLiteral("%1 on %2 primary=%3 unique=%4")
+        .arg(i.name, i.fields.join(','), YesNo(i.primary), YesNo(i.unique));
 }
 
 QStringList FieldNames(const TableDef& t)
@@ -175,9 +176,9 @@ QString TestDatabase::fingerprint(const QString& table)
     for (const Property& p : db().Properties({def->name, {}}))
         lines << QStringLiteral("property %1=%2").arg(p.name, p.value.toString());
     sqlite3_stmt* stmt = nullptr;
-    const QString schema = QStringLiteral("SELECT type || ' ' || name || ': ' || ifnull(sql, '') FROM sqlite_schema WHERE "
-                                          "tbl_name = '%1' UNION ALL SELECT 'sequence ' || seq FROM sqlite_sequence "
-                                          "WHERE name = '%1' ORDER BY 1")
+    const QString schema = QStringLiteral("SELECT type || ' ' || name || ': ' || ifnull(sql, '') FROM sqlite_schema "
+                                          "WHERE tbl_name = '%1' UNION ALL SELECT 'sequence ' || seq FROM "
+                                          "sqlite_sequence WHERE name = '%1' ORDER BY 1")
                                .arg(def->name);
     sqlite3_prepare_v2(db().handle(), schema.toUtf8().constData(), -1, &stmt, nullptr);
     while (sqlite3_step(stmt) == SQLITE_ROW)
@@ -774,7 +775,10 @@ void TestDatabase::openRefusesFilesThatAreNotCatalogs()
         QVERIFY(QDir(m_dir->path()).mkdir("subject.kst"));
     }
     const QByteArray before = ReadAll(file);
-    const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const auto listing = [this] {
+        return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QStringList filesBefore = listing();
 
     auto opened = Database::Open(file);
     QVERIFY(!opened);
@@ -782,7 +786,7 @@ void TestDatabase::openRefusesFilesThatAreNotCatalogs()
     QVERIFY(!opened.error().message.isEmpty());
     QVERIFY2(opened.error().message.contains(file), qPrintable(opened.error().message));
     QCOMPARE(ReadAll(file), before);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), filesBefore);
+    QCOMPARE(listing(), filesBefore);
     // Repair and compaction refuse such files the same way and leave them alone.
     QCOMPARE(Database::Repair(file).number, error);
     QCOMPARE(Database::Compact(file, path("copy.kst")).number, error);
@@ -917,7 +921,8 @@ void TestDatabase::makePeople()
     };
     for (const char* values : rows) {
         const Result<int> r = db().Execute(
-            QStringLiteral("INSERT INTO [Item List] ([First Name], [Born], [Active], [Score]) VALUES (%1)").arg(values));
+            QStringLiteral("INSERT INTO [Item List] ([First Name], [Born], [Active], [Score]) VALUES (%1)")
+                .arg(QString::fromUtf8(values)));
         QVERIFY2(r, qPrintable(r.error().message + " " + values));
     }
 }
@@ -1013,8 +1018,8 @@ void TestDatabase::dialectChangesRows()
     QVERIFY2(result, qPrintable(result.error().message));
     QCOMPARE(result.value(), changed);
     const QString check = sql.startsWith("UPDATE")
-                              ? "SELECT ifnull(group_concat(ID), '') FROM (SELECT ID FROM \"Item List\" WHERE Active = -1 "
-                                "ORDER BY ID)"
+                              ? "SELECT ifnull(group_concat(ID), '') FROM (SELECT ID FROM \"Item List\" "
+                                "WHERE Active = -1 ORDER BY ID)"
                               : "SELECT ifnull(group_concat(ID), '') FROM (SELECT ID FROM \"Item List\" ORDER BY ID)";
     QCOMPARE(raw(check).toString(), remaining);
     if (sql.contains("2010"))
@@ -1027,14 +1032,18 @@ void TestDatabase::lookupThroughTheCacheStaysCorrect()
     makeItems();
     QVERIFY(!db().BeginTrans());
     for (int i = 1; i <= 250; ++i)
-        QVERIFY(db().Execute(QStringLiteral("INSERT INTO [Items] ([Title], [Big]) VALUES ('item %1', %2)").arg(i).arg(i * 3)));
+        QVERIFY(db().Execute(
+            QStringLiteral("INSERT INTO [Items] ([Title], [Big]) VALUES ('item %1', %2)").arg(i).arg(i * 3)));
     QVERIFY(!db().CommitTrans());
     for (int n = 0; n < 10000; ++n) {
         const int id = n % 250 + 1;
         const Result<QVariant> title =
             db().LookupValue(QStringLiteral("SELECT [Title] FROM [Items] WHERE [ID] = %1").arg(id));
         if (!title || title.value() != QVariant(QStringLiteral("item %1").arg(id)))
-            QFAIL(qPrintable(QStringLiteral("lookup %1 of ID %2 gave %3").arg(n).arg(id).arg(title.valueOr("error").toString())));
+            QFAIL(qPrintable(QStringLiteral("lookup %1 of ID %2 gave %3")
+                                 .arg(n)
+                                 .arg(id)
+                                 .arg(title.valueOr("error").toString())));
         if (n % 1000 == 0) {
             // Lookups that fail and lookups of other shapes in between do not disturb the cached statement.
             QCOMPARE(db().LookupValue(QStringLiteral("SELECT [Title] FROM [Items] WHERE [ID] = %1").arg(1000 + n))

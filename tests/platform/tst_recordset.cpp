@@ -37,6 +37,8 @@ private Q_SLOTS:
     void chunksAfterEditReplaceTheValue();
     void forwardOnlyMovesForwardOnly();
     void twoStreamsOnTheSameStatement();
+    void rowsKeepTheirPlaceThroughATableRebuild_data();
+    void rowsKeepTheirPlaceThroughATableRebuild();
     void resultSetOutlivesItsDatabase_data();
     void resultSetOutlivesItsDatabase();
 
@@ -609,6 +611,38 @@ void TestRecordset::twoStreamsOnTheSameStatement()
     auto c = Take(db().OpenRecordset(sql, RecordsetType::ForwardOnly));
     QVERIFY(c);
     QCOMPARE(titles(*c), QString("a,b,c,d,e"));
+}
+
+// Changing a default or the field order copies the table; a result set open on it still edits the rows it
+// points at, with or without an ID field.
+void TestRecordset::rowsKeepTheirPlaceThroughATableRebuild_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("with ID") << "Items" << "Big";
+    QTest::newRow("without ID") << "Tags" << "ItemID";
+}
+
+void TestRecordset::rowsKeepTheirPlaceThroughATableRebuild()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    QVERIFY(db().Execute(QStringLiteral("DELETE * FROM [%1] WHERE [%2] = 2").arg(table, field)));
+    auto rs = Take(db().OpenRecordset(table));
+    QVERIFY(rs);
+    QVERIFY(!rs->MoveNext()); // the third row of five
+    const QVariant third = rs->Bookmark();
+    QCOMPARE(rs->Value(field), QVariant(3));
+    QVERIFY(!db().SetFieldDefault(table, field, "7"));
+    QVERIFY(!db().SetFieldOrdinals(table, {{field, 9}}));
+    QVERIFY(!rs->Edit());
+    QCOMPARE(rs->Value(field), QVariant(3));
+    QVERIFY(!rs->SetValue(field, 30));
+    QVERIFY(!rs->Update());
+    QVERIFY(!rs->MoveLast());
+    QVERIFY(!rs->SetBookmark(third));
+    QCOMPARE(rs->Value(field), QVariant(30));
+    QCOMPARE(raw(QStringLiteral("SELECT group_concat(\"%1\") FROM \"%2\"").arg(field, table)), QVariant("1,30,4,5"));
 }
 
 void TestRecordset::resultSetOutlivesItsDatabase_data()
