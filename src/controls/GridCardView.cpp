@@ -32,7 +32,7 @@ void GridCardView::Measure()
     m_visible.clear();
     for (int position = 1; position <= m_grid->ColumnCount(); ++position)
         if (const GridColumn* column = m_grid->ColumnAtPosition(position))
-            if (column->Visible())
+            if (column->Visible() && !column->Caption().isEmpty()) // a line needs its caption
                 m_visible << column->Index() - 1;
     QFont bold = font();
     bold.setBold(true);

@@ -6,7 +6,7 @@
 class ctlDataGrid;
 
 // The card layout of the grid: one card per record, its title (the caption column's value) on a band and
-// below it one line per visible column, the column's caption in bold and the value, edited in place. Cards
+// below it one line per visible column that has a caption, the caption in bold and the value, edited in place. Cards
 // are as wide as the grid's card width and flow left to right, then down.
 class GridCardView : public QAbstractItemView
 {

@@ -1,6 +1,7 @@
 #include "controls/GridDelegate.h"
 
 #include "controls/GridBoundSource.h"
+#include "controls/GridCardView.h"
 #include "controls/GridDateEditor.h"
 #include "controls/GridModel.h"
 #include "controls/ctlDataGrid.h"
@@ -62,6 +63,11 @@ void GridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
             option->decorationAlignment = Qt::AlignCenter;
     // The check box is drawn by paint, centred; the style's own would sit at the left.
     option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
+    // A card reads as a form: every value at the left.
+    if (qobject_cast<const GridCardView*>(option->widget)) {
+        option->displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        option->decorationAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    }
 }
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -228,13 +228,16 @@ QString GridModel::FormatValue(const QVariant& value, const GridColumn& column)
     const QLocale locale = DisplayLocale();
     if (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate) {
         const QDateTime when = value.toDateTime();
-        if (format.compare(QLatin1String("Short Date"), Qt::CaseInsensitive) == 0)
-            return locale.toString(when.date(), QLocale::ShortFormat);
+        // Short dates with the whole year: a catalog holds dates of any century.
+        QString shortDate = locale.dateFormat(QLocale::ShortFormat);
+        if (!shortDate.contains(QLatin1String("yyyy")))
+            shortDate.replace(QLatin1String("yy"), QLatin1String("yyyy"));
         if (format.compare(QLatin1String("Long Date"), Qt::CaseInsensitive) == 0)
             return locale.toString(when.date(), QLocale::LongFormat);
-        if (when.time() == QTime(0, 0))
-            return locale.toString(when.date(), QLocale::ShortFormat);
-        return locale.toString(when, QLocale::ShortFormat);
+        if (format.compare(QLatin1String("Short Date"), Qt::CaseInsensitive) == 0 || when.time() == QTime(0, 0))
+            return locale.toString(when.date(), shortDate);
+        return locale.toString(when.date(), shortDate) + QLatin1Char(' ') +
+               locale.toString(when.time(), QLocale::ShortFormat);
     }
     if (format.compare(QLatin1String("Currency"), Qt::CaseInsensitive) == 0 && value.canConvert<double>()) {
         bool ok = false;
