@@ -154,17 +154,21 @@ Result<std::unique_ptr<Database>> Database::Open(const QString& path)
     if (!handle)
         return DbError{DbErrorNumber::CannotOpenFile,
                        QStringLiteral("The file '%1' cannot be opened: %2").arg(path, handle.error().message)};
+    // A file another program holds locked cannot be read now; that is not damage.
+    const auto unreadable = [&path](int rc) {
+        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+            return DbError{3045, QStringLiteral("The file '%1' is in use by another program.").arg(path)};
+        return DbError{DbErrorNumber::CannotOpenFile,
+                       QStringLiteral("The file '%1' is damaged or is not a catalog file.").arg(path)};
+    };
     int rc = SQLITE_OK;
     const int applicationId = PragmaInt(handle->get(), "PRAGMA application_id", &rc);
     if (rc != SQLITE_OK)
-        return DbError{DbErrorNumber::CannotOpenFile,
-                       QStringLiteral("The file '%1' is damaged or is not a catalog file.").arg(path)};
-    PragmaInt(handle->get(), "SELECT count(*) FROM sqlite_schema", &rc);
+        return unreadable(rc);
     const int metadataTables = PragmaInt(
         handle->get(), "SELECT count(*) FROM sqlite_schema WHERE name IN ('kst_fields','kst_properties')", &rc);
     if (rc != SQLITE_OK)
-        return DbError{DbErrorNumber::CannotOpenFile,
-                       QStringLiteral("The file '%1' is damaged or is not a catalog file.").arg(path)};
+        return unreadable(rc);
     if (applicationId != CatalogApplicationId || metadataTables != 2)
         return DbError{DbErrorNumber::CannotOpenFile, QStringLiteral("The file '%1' is not a catalog file.").arg(path)};
     return std::unique_ptr<Database>(new Database(std::move(handle.value()), path));

@@ -42,6 +42,7 @@ private Q_SLOTS:
 
     void openRefusesFilesThatAreNotCatalogs_data();
     void openRefusesFilesThatAreNotCatalogs();
+    void openRefusesAFileLockedByAnotherProgram();
     void createRefusesAnExistingFile();
     void repairReportsDamage();
     void compactMakesADenseCopy();
@@ -792,6 +793,28 @@ void TestDatabase::openRefusesFilesThatAreNotCatalogs()
     QCOMPARE(Database::Compact(file, path("copy.kst")).number, error);
     QVERIFY(!QFileInfo::exists(path("copy.kst")));
     QCOMPARE(ReadAll(file), before);
+}
+
+void TestDatabase::openRefusesAFileLockedByAnotherProgram()
+{
+    makeItems();
+    db().Close();
+    sqlite3* raw = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path("test.kst")).constData(), &raw), SQLITE_OK);
+    SqlitePtr other(raw);
+    QCOMPARE(sqlite3_exec(other.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const QByteArray before = ReadAll(path("test.kst"));
+    auto opened = Database::Open(path("test.kst"));
+    QVERIFY(!opened);
+    QCOMPARE(opened.error().number, 3045);
+    QVERIFY2(opened.error().message.contains("in use"), qPrintable(opened.error().message));
+    QCOMPARE(Database::Repair(path("test.kst")).number, 3045);
+    QCOMPARE(ReadAll(path("test.kst")), before);
+    QCOMPARE(sqlite3_exec(other.get(), "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    other.reset();
+    auto again = Database::Open(path("test.kst"));
+    QVERIFY(again);
+    QVERIFY((*again)->TableExists("Items"));
 }
 
 void TestDatabase::createRefusesAnExistingFile()
