@@ -10,8 +10,8 @@
 
 namespace
 {
-// Column indexes of the grid built from SELECT [ID],[Title],[Author],[Year],[Price],[Read],[Bought].
-enum { ColId = 1, ColTitle, ColAuthor, ColYear, ColPrice, ColRead, ColBought };
+// Column indexes of the grid built from SELECT [ID],[Title],[Author],[Year],[Price],[Read],[Bought],[Code].
+enum { ColId = 1, ColTitle, ColAuthor, ColYear, ColPrice, ColRead, ColBought, ColCode };
 
 struct Book {
     const char* title;
@@ -62,21 +62,25 @@ private Q_SLOTS:
         QVERIFY(modDBOperations::AddField(db(), m_table, QStringLiteral("Read"), 12, false, false, true, 0, *category));
         QVERIFY(
             modDBOperations::AddField(db(), m_table, QStringLiteral("Bought"), 4, false, false, true, 0, *category));
-        for (const Book& book : Books)
-            QVERIFY(
-                db().Execute(
-                        QStringLiteral(
-                            "INSERT INTO [%1] ([Title],[Author],[Year],[Price],[Read]) VALUES ('%2','%3',%4,9.5,False)")
-                            .arg(m_table, QString::fromUtf8(book.title), QString::fromUtf8(book.author))
-                            .arg(book.year))
-                    .ok());
+        // A field of no column type: 50 characters at most, never empty.
+        QVERIFY(modDBOperations::AddField(db(), m_table, QStringLiteral("Code"), 99, false, false, true, 0, *category));
+        for (const Book& book : Books) {
+            const Result<int> added =
+                db().Execute(QStringLiteral("INSERT INTO [%1] ([Title],[Author],[Year],[Price],[Read],[Code]) "
+                                            "VALUES ('%2','%3',%4,9.5,False,'B1')")
+                                 .arg(m_table, QString::fromUtf8(book.title), QString::fromUtf8(book.author))
+                                 .arg(book.year));
+            QVERIFY2(added.ok(), qPrintable(added.error().message));
+        }
 
         m_grid = new ctlDataGrid;
         m_grid->resize(900, 500);
         m_grid->SetDatabase(&db());
         m_grid->SetRecordSource(
-            QStringLiteral("SELECT [ID],[Title],[Author],[Year],[Price],[Read],[Bought] FROM [%1]").arg(m_table));
+            QStringLiteral("SELECT [ID],[Title],[Author],[Year],[Price],[Read],[Bought],[Code] FROM [%1]")
+                .arg(m_table));
         QVERIFY(!m_grid->Rebind());
+        m_grid->Column(ColCode)->SetMaxLength(80); // more than the field takes: the engine refuses the rest
         m_grid->Column(ColRead)->SetColumnKind(GridColumn::Kind::CheckBox);
         m_grid->Column(ColRead)->SetColumnEditKind(GridColumn::EditKind::CheckBox);
         m_grid->Column(ColBought)->SetColumnEditKind(GridColumn::EditKind::Calendar);
@@ -146,15 +150,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("letters in a number") << int(ColYear) << "abc";
-        QTest::newRow("out of range") << int(ColYear) << "99999999999";
-        QTest::newRow("letters in currency") << int(ColPrice) << "cheap";
-        QTest::newRow("impossible date") << int(ColBought) << "2/30/2004";
+        QTest::addColumn<int>("number");
+        QTest::newRow("letters in a number") << int(ColYear) << "abc" << DbErrorNumber::DataTypeMismatch;
+        QTest::newRow("out of range") << int(ColYear) << "99999999999" << DbErrorNumber::DataTypeMismatch;
+        QTest::newRow("letters in currency") << int(ColPrice) << "cheap" << DbErrorNumber::DataTypeMismatch;
+        QTest::newRow("impossible date") << int(ColBought) << "2/30/2004" << DbErrorNumber::DataTypeMismatch;
+        QTest::newRow("too long") << int(ColCode) << QString(60, QLatin1Char('x')) << DbErrorNumber::FieldTooSmall;
     }
     void refusedValueStaysInTheEditor()
     {
         QFETCH(int, column);
         QFETCH(QString, typed);
+        QFETCH(int, number);
         GridDriver driver(*m_grid);
         QList<int> errors;
         connect(m_grid, &ctlDataGrid::DataError, this, [&errors](int number, const QString&, bool* show) {
@@ -164,7 +171,7 @@ private Q_SLOTS:
         const int row = RowOfId(3);
         const QVariant before = m_grid->RowValue(row, column);
         driver.Enter(row, column, typed);
-        QCOMPARE(errors, QList<int>{DbErrorNumber::DataTypeMismatch});
+        QCOMPARE(errors, QList<int>{number});
         QVERIFY(m_grid->IsEditing());
         QCOMPARE(m_grid->EditText(), typed);
         QCOMPARE(m_fixture->ui.messages.size(), 0);
@@ -177,6 +184,25 @@ private Q_SLOTS:
         const QString field = m_grid->Column(column)->DataField();
         QCOMPARE(FieldOf(3, field), before.typeId() == QMetaType::QDateTime ? QVariant(before) : before);
         QCOMPARE(m_grid->RowValue(row, column), before);
+    }
+
+    void emptiedValueIsRefusedWhereTheFieldWantsText()
+    {
+        GridDriver driver(*m_grid);
+        QList<int> errors;
+        connect(m_grid, &ctlDataGrid::DataError, this, [&errors](int number, const QString&, bool* show) {
+            errors << number;
+            *show = false;
+        });
+        driver.Click(RowOfId(2), ColCode);
+        GridDriver::Press(Qt::Key_F2);
+        GridDriver::Press(Qt::Key_Backspace);
+        GridDriver::Press(Qt::Key_Backspace);
+        GridDriver::Press(Qt::Key_Return);
+        QCOMPARE(errors, QList<int>{DbErrorNumber::ZeroLengthRefused});
+        QVERIFY(m_grid->IsEditing());
+        GridDriver::Press(Qt::Key_Escape);
+        QCOMPARE(FieldOf(2, QStringLiteral("Code")).toString(), QStringLiteral("B1"));
     }
 
     void refusedValueShowsTheGridsMessageUnlessSuppressed()
