@@ -48,8 +48,16 @@ class QStackedLayout;
 // called, UnboundAddNew for a row added through the new-row line, UnboundDelete for each deleted record. A
 // record's bookmark is its number.
 //
+// Sorting and grouping. Sort keys and groups changed together take effect together: at Regroup or Rebind,
+// when rows are next read through this interface, or once the host's code returns to the event loop. A bound
+// grid leaves the order to the database (or ranks the distinct values in memory where no index serves),
+// so sorting or grouping a million rows never reads their values. Records added since stay at the end.
+//
 // Events are Qt signals, raised as a person's action would raise them; arguments named cancel, handled or
-// showMessage point at flags the host may set (connect directly).
+// showMessage point at flags the host may set (connect directly). A cell edit raises BeforeColEdit when its
+// editor opens, CellChanged as it is typed into, BeforeColUpdate, the write (and DataError when it is
+// refused), CellCommitted, then CellEditEnded when the editor closes; a new record through the new-row line
+// adds RowInserted after CellCommitted.
 class ctlDataGrid : public QWidget, public GroupingInterface
 {
     Q_OBJECT
@@ -107,7 +115,7 @@ public:
     bool HeaderClickSorts() const { return m_headerClickSorts; }
 
     // ---- Grouping -----------------------------------------------------------------------------------------
-    // Groups take effect at Regroup (the GroupingInterface members are for the grouping text of subjects).
+    // The GroupingInterface members serve the grouping text a subject stores (columns by key, orders 1 and -1).
     int GroupCount() const override { return int(m_groups.size()); }
     int GroupColumn(int group) const;
     QString GroupColumnKey(int group) const override;
