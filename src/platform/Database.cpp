@@ -81,7 +81,8 @@ namespace {
 Result<SqlitePtr> OpenHandle(const QString& path, int flags)
 {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    // One thread uses a connection, so SQLite's own locking of each call is wasted work.
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     SqlitePtr db(raw);
     if (rc != SQLITE_OK)
         return SqliteError(db.get(), rc);
