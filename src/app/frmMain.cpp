@@ -10,6 +10,8 @@
 #include "controls/ShellOpen.h"
 #include "controls/WindowHelpers.h"
 #include "controls/clsCommonDialog.h"
+#include "items/ctlItemView.h"
+#include "model/ItemViewInterface.h"
 #include "platform/UserInterface.h"
 #include "platform/UserSettings.h"
 #include "storage/modDBOperations.h"
@@ -92,6 +94,8 @@ frmMain::~frmMain()
     frmMessage::SetMainWindow(nullptr);
     if (CategoryImageListInterface::Main() == m_images.get())
         CategoryImageListInterface::SetMain(nullptr);
+    if (ItemViewInterface::Main() == m_itemView)
+        ItemViewInterface::SetMain(nullptr);
 }
 
 QAction* frmMain::AddCommand(QMenu* menu, const QString& caption, const QString& icon, const QKeySequence& shortcut)
@@ -327,6 +331,12 @@ void frmMain::BuildBody()
     m_itemViewPane->setBackgroundRole(QPalette::Base);
     new QVBoxLayout(m_itemViewPane);
     m_itemViewPane->layout()->setContentsMargins(0, 0, 0, 0);
+    m_itemView = new ctlItemView(m_itemViewPane);
+    m_itemView->setObjectName(QStringLiteral("ItemViewControl"));
+    m_itemViewPane->layout()->addWidget(m_itemView);
+    m_itemView->Setup();
+    connect(m_itemView, &ctlItemView::UpdateCount, this, &frmMain::UpdateCount);
+    ItemViewInterface::SetMain(m_itemView);
 
     m_editorPane = new QFrame(m_horizontal);
     m_editorPane->setObjectName(QStringLiteral("ItemEditor"));
@@ -432,11 +442,20 @@ void frmMain::SetHeader(const QString& caption, const QPixmap& picture)
 
 void frmMain::RefreshRight()
 {
-    // The item view and the item editor pane re-read their contents here once they are in place.
+    // The item editor pane re-reads its contents here once it is in place.
+    // Without a catalog in use (the close sequence disables its commands before it closes the file) the view
+    // lets go of everything, so that it never holds rows of a file about to close.
+    if (!m_catalogCommandsEnabled) {
+        m_itemView->Reset(false);
+        return;
+    }
+    m_itemView->Reset(true);
+    m_itemView->RefreshView();
 }
 
 void frmMain::EnableCatalogCommands(bool enabled)
 {
+    m_catalogCommandsEnabled = enabled;
     for (const QString& caption : {QStringLiteral("&Settings"), QStringLiteral("&Import"), QStringLiteral("&Export"),
                                    QStringLiteral("Search and Replace..."), QStringLiteral("&Quick Search..."),
                                    QStringLiteral("&Advanced Search..."), QStringLiteral("Password")})

@@ -10,6 +10,7 @@ class QLabel;
 class QMenu;
 class QSplitter;
 class QToolButton;
+class ctlItemView;
 class ctlSubjectView;
 
 // The main window: command row (menu buttons and toolbar), information header, subject view on the left,
@@ -56,6 +57,8 @@ public:
     ctlSubjectView* SubjectView() const { return m_subjectView; }
     // The small image list the subject tree and the header draw from, with the categories' pictures.
     CategoryImageList* Images() const { return m_images.get(); }
+    // The item grid at the top right; the model's main item view.
+    ctlItemView* ItemView() const { return m_itemView; }
 
     static int TwipsToPixels(int twips);
     static int PixelsToTwips(int pixels);
@@ -92,6 +95,8 @@ private:
     ctlSubjectView* m_subjectView = nullptr;
     std::unique_ptr<CategoryImageList> m_images;
     QWidget* m_itemViewPane = nullptr;
+    ctlItemView* m_itemView = nullptr;
+    bool m_catalogCommandsEnabled = false;
     QWidget* m_editorPane = nullptr;
     QLabel* m_statusText = nullptr;
     QList<QAction*> m_commands;

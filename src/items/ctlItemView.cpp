@@ -1,0 +1,352 @@
+#include "items/ctlItemView.h"
+
+#include "app/clsCatalog.h"
+#include "controls/GridColumn.h"
+#include "controls/GridTwips.h"
+#include "controls/ctlDataGrid.h"
+#include "model/Categories.h"
+#include "model/Category.h"
+#include "model/clsColumn.h"
+#include "model/clsQuery.h"
+#include "platform/UserInterface.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QStringList>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace
+{
+const QString InvalidQueryMessage = QStringLiteral(
+    "The query defined for this view is invalid. Please redefine the query in the subject's properties.");
+
+GridColumn::SortKind SortKindOf(int sortType)
+{
+    switch (sortType) {
+    case clsColumn::SortNumber:
+        return GridColumn::SortKind::Number;
+    case clsColumn::SortDate:
+        return GridColumn::SortKind::Date;
+    default:
+        return GridColumn::SortKind::Text;
+    }
+}
+
+GridColumn::EditKind EditKindOf(int editType)
+{
+    switch (editType) {
+    case clsColumn::EditCheckBox:
+        return GridColumn::EditKind::CheckBox;
+    case clsColumn::EditCalendar:
+        return GridColumn::EditKind::Calendar;
+    default:
+        return GridColumn::EditKind::TextBox;
+    }
+}
+
+bool IsTextStored(int columnType)
+{
+    return columnType == clsColumn::PlainText || columnType == clsColumn::People ||
+           columnType == clsColumn::AutoComplete || columnType == clsColumn::InternetFile;
+}
+} // namespace
+
+ctlItemView::ctlItemView(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    // The grid keeps 2 pixels from the left edge and 1 from the top, inside an etched edge.
+    auto* edge = new QFrame(this);
+    edge->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    auto* edgeLayout = new QVBoxLayout(edge);
+    edgeLayout->setContentsMargins(2, 1, 0, 0);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(edge);
+    m_grid = new ctlDataGrid(edge);
+    m_grid->setObjectName(QStringLiteral("ItemGrid"));
+    edgeLayout->addWidget(m_grid);
+    m_grid->SetHeaderHeight(285);
+    m_grid->SetGridLines(false);
+    m_grid->SetMultiSelect(true);
+    m_grid->SetAlternatingRowColors(true);
+    m_grid->SetRowColors(palette().color(QPalette::Midlight), palette().color(QPalette::Light));
+    // Editing and new rows need the item commands (stamping [Modified], filing new rows under the subject);
+    // until those are in place the grid only shows.
+    m_grid->SetAllowEdit(false);
+    m_grid->SetAllowAddNew(false);
+
+    connect(m_grid, &ctlDataGrid::KeyUp, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Up || key == Qt::Key_Down)
+            ReportCurrent();
+    });
+    connect(m_grid, &ctlDataGrid::MouseUp, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint&) { ReportCurrent(); });
+}
+
+ctlItemView::~ctlItemView()
+{
+    if (ItemViewInterface::Main() == this)
+        ItemViewInterface::SetMain(nullptr);
+}
+
+void ctlItemView::SetSubject(const Subject& subject)
+{
+    m_previousSubject = m_subject;
+    m_subject = subject;
+    if (Category* category = subject.category())
+        m_grid->SetNewRowCaption(category->SingleDisplay() + QStringLiteral(" Item"));
+}
+
+void ctlItemView::SetViewType(int viewType)
+{
+    m_viewType = viewType;
+    m_grid->SetLayout(viewType == SingleItem ? ctlDataGrid::Layout::Card : ctlDataGrid::Layout::Table);
+    m_grid->SetMultiSelect(viewType != ItemPicker);
+}
+
+void ctlItemView::Reset(bool dataOnly)
+{
+    if (m_grid->IsEditing())
+        m_grid->CommitPendingEdit();
+    m_lastClickedId = 0;
+    m_titlePos = 0;
+    SingleItemID = 0;
+    ParentID = 0;
+    if (!dataOnly) {
+        m_previousSubject = m_subject;
+        m_subject.reset();
+    }
+    m_grid->ClearGroups();
+    m_grid->ClearSortKeys();
+    m_grid->Unbind();
+    m_grid->ClearColumns();
+    m_loadedSource.clear();
+}
+
+QString ctlItemView::ComposeSource(clsQuery* query) const
+{
+    Category* category = m_subject->category();
+    if (!category)
+        return QString();
+    if (query)
+        return query->SQLString(true);
+    const QString table = QLatin1Char('[') + category->DBName() + QLatin1Char(']');
+    switch (m_viewType) {
+    case SingleItem:
+        return table + QStringLiteral(" WHERE [ID] = ") + QString::number(SingleItemID);
+    case SubItems:
+        return table + QStringLiteral(" WHERE [ParentID] = ") + QString::number(ParentID);
+    case PeopleLinks:
+        return QString(); // the people-link list arrives with the item editor
+    default:
+        return m_subject->Query().SQLString(false);
+    }
+}
+
+void ctlItemView::RefreshView(clsQuery* query)
+{
+    if (!m_subject)
+        return;
+    Category* category = m_subject->category();
+    Database* db = Catalog().database();
+    const QString source = category && db ? ComposeSource(query) : QString();
+    if (source.isEmpty())
+        return;
+
+    BusyPointer busy;
+    m_lastClickedId = 0;
+    m_titlePos = 0;
+    if (m_viewType != SingleItem && m_viewType != ItemPicker)
+        m_grid->setFocus();
+
+    m_grid->ClearGroups();
+    m_grid->ClearSortKeys();
+    m_grid->Unbind();
+    BuildColumns(*category);
+
+    QStringList fields;
+    for (const auto& column : category->Columns())
+        if (column->IsViewable())
+            fields << QLatin1Char('[') + column->Name() + QLatin1Char(']');
+    m_grid->SetHoldFields(true);
+    m_grid->SetDatabase(db);
+    m_grid->SetRecordSource(QStringLiteral("SELECT ") + fields.join(QLatin1Char(',')) + QStringLiteral(" FROM ") +
+                            source);
+    if (m_grid->Rebind()) {
+        // A query whose criteria no longer fit the table: nothing is shown rather than a half-bound grid.
+        m_grid->Unbind();
+        Ui().ShowMessage(InvalidQueryMessage);
+        ReportCurrent();
+        Q_EMIT UpdateCount(0);
+        return;
+    }
+    m_loadedSource = m_grid->RecordSource();
+
+    // After a load the rows are in ascending order of the title, as a click on its header gives.
+    if (GridColumn* title = TitleGridColumn(*category))
+        m_grid->AddSortKey(title->Index(), GridColumn::SortOrder::Ascending);
+    if (m_grid->layout() == ctlDataGrid::Layout::Table)
+        m_subject->RetrieveGrouping(*m_grid);
+    else
+        m_grid->Regroup(false);
+
+    QCoreApplication::processEvents();
+    if (m_grid->RowCount() > 0)
+        m_grid->SetRow(1);
+    ReportCurrent();
+    Q_EMIT TitleChange(GetTitle());
+    Q_EMIT UpdateCount(int(m_grid->RecordCount()));
+}
+
+void ctlItemView::BuildColumns(Category& category)
+{
+    m_grid->ClearColumns();
+    const int iconWidth = GridTwips::FromPixelsX(20, this);
+
+    GridColumn* icon = m_grid->AddColumn(QStringLiteral("GridEXIcon"), QString(), QStringLiteral("GridEXIcon"));
+    icon->SetColumnKind(GridColumn::Kind::Icon);
+    icon->SetColumnEditKind(GridColumn::EditKind::None);
+    icon->SetWidth(iconWidth);
+    icon->SetVisible(m_viewType != SingleItem);
+
+    GridColumn* flag = m_grid->AddColumn(QStringLiteral("Flag"), QStringLiteral("Flag"), QStringLiteral("Flag"));
+    flag->SetColumnKind(GridColumn::Kind::Icon);
+    flag->SetColumnEditKind(GridColumn::EditKind::DropDownList);
+    flag->SetColumnSortKind(GridColumn::SortKind::Number);
+    flag->SetWidth(iconWidth);
+    QList<GridValueListItem> flags;
+    for (int value = 0; value <= 8; ++value)
+        flags.append({value, QString(), value + 4});
+    flag->SetValueList(flags);
+
+    clsColumns& columns = category.Columns();
+    GridColumn* subjectColumn =
+        m_grid->AddColumn(QStringLiteral("Subject"), QStringLiteral("TreeID"), QStringLiteral("TreeID"));
+    subjectColumn->SetColumnKind(GridColumn::Kind::IconWithText);
+    subjectColumn->SetColumnSortKind(GridColumn::SortKind::Number);
+    subjectColumn->SetDefaultValue(0);
+    if (clsColumn* treeId = columns.Item(QStringLiteral("TreeID")))
+        subjectColumn->SetWidth(treeId->Width());
+    const bool showSubject = m_subject->IsCategory() || m_viewType == SingleItem;
+    subjectColumn->SetVisible(showSubject);
+    if (showSubject) {
+        QList<GridValueListItem> subjects{{0, QString(), 0}};
+        for (const auto& [id, name] : category.FillListSubjects())
+            subjects.append({id, name, 0});
+        subjectColumn->SetColumnEditKind(GridColumn::EditKind::DropDownList);
+        subjectColumn->SetValueList(subjects);
+    } else {
+        subjectColumn->SetColumnEditKind(GridColumn::EditKind::None);
+    }
+
+    for (const auto& column : columns) {
+        const QString name = column->Name();
+        if (name.compare(QLatin1String("TreeID"), Qt::CaseInsensitive) == 0 ||
+            name.compare(QLatin1String("Flag"), Qt::CaseInsensitive) == 0 || !column->IsViewable())
+            continue;
+        GridColumn* grid = m_grid->AddColumn(name, name, name);
+        const int type = column->ColumnType();
+        grid->SetFormat(column->Format());
+        grid->SetColumnSortKind(SortKindOf(column->SortType()));
+        if (IsTextStored(type))
+            grid->SetMaxLength(255);
+        if (type == clsColumn::Checkbox)
+            grid->SetColumnKind(GridColumn::Kind::CheckBox);
+        grid->SetColumnEditKind(EditKindOf(column->EditType()));
+        // The type number lets the cell commands recognise People, Auto-complete and Internet/File cells.
+        grid->SetTag(QString::number(type));
+        grid->SetCellButton(type == clsColumn::People || type == clsColumn::AutoComplete ||
+                            type == clsColumn::InternetFile);
+        grid->SetWidth(column->Width());
+        const bool system = Catalog().IsIDField(name);
+        grid->SetVisible(!system && (m_viewType == SingleItem || !column->Hidden()));
+    }
+
+    const bool people = category.CType() == Category::People;
+    const bool relational = category.CType() == Category::Relational;
+    if (people || relational) {
+        if (GridColumn* categoryColumn = m_grid->ColumnByKey(QStringLiteral("Category"))) {
+            categoryColumn->SetColumnEditKind(people ? GridColumn::EditKind::DropDownList : GridColumn::EditKind::None);
+            BuildCategoryValueList(categoryColumn);
+        }
+        if (relational)
+            if (GridColumn* title = m_grid->ColumnByKey(QStringLiteral("Title")))
+                title->SetColumnEditKind(GridColumn::EditKind::None);
+    }
+
+    // Stored positions count from the title column, so nothing can be placed before it.
+    const int titlePos = TitleFieldPos();
+    if (titlePos > 0)
+        for (const auto& column : columns)
+            if (column->Position() > 0)
+                if (GridColumn* grid = m_grid->ColumnByKey(column->Name()); grid && grid->DataField() != "TreeID")
+                    grid->SetPosition(std::min(titlePos + column->Position(), m_grid->ColumnCount()));
+}
+
+void ctlItemView::BuildCategoryValueList(GridColumn* column) const
+{
+    // [Category] holds the category's ID as text; the Relational category never appears there.
+    QList<GridValueListItem> entries{{QStringLiteral("0"), QString(), 0}};
+    for (const auto& category : Catalog().categories())
+        if (category->CType() != Category::Relational)
+            entries.append({QString::number(category->ID()), category->Name(), 0});
+    column->SetValueList(entries);
+}
+
+GridColumn* ctlItemView::TitleGridColumn(const Category& category) const
+{
+    const QString title = category.TitleColumn();
+    return title.isEmpty() ? nullptr : m_grid->ColumnByKey(title);
+}
+
+int ctlItemView::TitleFieldPos()
+{
+    if (m_titlePos == 0 && m_subject)
+        if (Category* category = m_subject->category())
+            if (GridColumn* title = TitleGridColumn(*category))
+                m_titlePos = title->Position();
+    return m_titlePos;
+}
+
+int ctlItemView::CurrentID() const
+{
+    const int row = m_grid->Row();
+    if (row <= 0 || !m_grid->IsBound() || m_grid->IsGroupRow(row))
+        return 0;
+    GridColumn* key =
+        m_grid->ColumnByKey(m_viewType == RelationalItems ? QStringLiteral("RecordID") : QStringLiteral("ID"));
+    return key ? m_grid->RowValue(row, key->Index()).toInt() : 0;
+}
+
+QString ctlItemView::GetTitle() const
+{
+    const int row = m_grid->Row();
+    if (!m_subject || row <= 0 || !m_grid->IsBound() || m_grid->IsGroupRow(row))
+        return QString();
+    Category* category = m_subject->category();
+    GridColumn* title = category ? TitleGridColumn(*category) : nullptr;
+    return title ? m_grid->RowValue(row, title->Index()).toString() : QString();
+}
+
+QString ctlItemView::RecordSource() const
+{
+    return m_loadedSource;
+}
+int ctlItemView::HeaderHeight() const
+{
+    return m_grid->HeaderHeight();
+}
+void ctlItemView::ToggleGridLines()
+{
+    m_grid->SetGridLines(!m_grid->GridLines());
+}
+
+void ctlItemView::ReportCurrent()
+{
+    const int id = CurrentID();
+    if (id == m_lastClickedId && id != 0)
+        return;
+    m_lastClickedId = id;
+    Q_EMIT Click(id);
+}
