@@ -80,6 +80,7 @@ ctlItemView::ctlItemView(QWidget* parent) : QWidget(parent)
         if (key == Qt::Key_Up || key == Qt::Key_Down)
             ReportCurrent();
     });
+    connect(m_grid, &ctlDataGrid::ColumnResized, this, &ctlItemView::StoreColumnWidth);
     connect(m_grid, &ctlDataGrid::MouseUp, this,
             [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint&) { ReportCurrent(); });
 }
@@ -340,6 +341,17 @@ int ctlItemView::HeaderHeight() const
 void ctlItemView::ToggleGridLines()
 {
     m_grid->SetGridLines(!m_grid->GridLines());
+}
+
+void ctlItemView::StoreColumnWidth(int column, int newWidth)
+{
+    // Found by data field, so the Subject column keeps the width of [TreeID].
+    GridColumn* grid = m_grid->Column(column);
+    Category* category = m_subject ? m_subject->category() : nullptr;
+    if (!grid || !category || grid->DataField().isEmpty())
+        return;
+    if (clsColumn* stored = category->Columns().Item(grid->DataField()))
+        stored->SetWidth(newWidth);
 }
 
 void ctlItemView::ReportCurrent()

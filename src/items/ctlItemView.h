@@ -74,6 +74,8 @@ private:
     void BuildCategoryValueList(GridColumn* column) const;
     GridColumn* TitleGridColumn(const Category& category) const;
     void ReportCurrent();
+    // A column the person resized keeps its width for the next load (twips).
+    void StoreColumnWidth(int column, int newWidth);
 
     ctlDataGrid* m_grid = nullptr;
     std::optional<Subject> m_subject;

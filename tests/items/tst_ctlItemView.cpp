@@ -6,6 +6,7 @@
 #include "controls/ctlDataGrid.h"
 #include "items/ctlItemView.h"
 #include "model/Categories.h"
+#include "model/clsColumn.h"
 #include "model/clsQuery.h"
 #include "model/clsQueryItem.h"
 #include "platform/Recordset.h"
@@ -31,6 +32,8 @@ private Q_SLOTS:
     void openingASubjectSetsTheCountText_data();
     void openingASubjectSetsTheCountText();
     void headerClickSortsBothWays();
+    void resizedWidthIsStoredForTheColumn_data();
+    void resizedWidthIsStoredForTheColumn();
     void unreadableSourceShowsTheInvalidQueryMessage();
     void closingTheCatalogEmptiesTheView();
 
@@ -284,6 +287,40 @@ void TestCtlItemView::headerClickSortsBothWays()
     click("Title");
     QCOMPARE(Shown(view, "ID"), Stored("SELECT [ID] FROM [" + table + "] ORDER BY [Title]"));
     QCOMPARE(grid->SortKeys().size(), 1);
+}
+
+void TestCtlItemView::resizedWidthIsStoredForTheColumn_data()
+{
+    QTest::addColumn<QString>("gridKey");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("user column") << "Author"
+                                 << "Author";
+    QTest::newRow("subject column keeps the width of TreeID") << "TreeID"
+                                                              << "TreeID";
+}
+
+void TestCtlItemView::resizedWidthIsStoredForTheColumn()
+{
+    QFETCH(QString, gridKey);
+    QFETCH(QString, field);
+    ctlItemView view;
+    view.resize(3000, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.SetSubject(m_fx->books->RootSubject());
+    view.RefreshView();
+    ctlDataGrid* grid = view.GridExControl();
+    QHeaderView* header = grid->TableView()->horizontalHeader();
+    const int logical = grid->ColumnByKey(gridKey)->Index() - 1;
+    header->resizeSection(logical, header->sectionSize(logical) + 60);
+    const int expected = grid->ColumnByKey(gridKey)->Width();
+    QVERIFY(expected > 0);
+    QCOMPARE(m_fx->Value("SELECT [Width] FROM [Columns]" + clsColumn::RowCondition(field, m_fx->books->ID())).toInt(),
+             expected);
+    // The next load builds the column at that width.
+    view.Reset(true);
+    view.RefreshView();
+    QCOMPARE(grid->ColumnByKey(gridKey)->Width(), expected);
 }
 
 void TestCtlItemView::unreadableSourceShowsTheInvalidQueryMessage()
