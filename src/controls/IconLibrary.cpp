@@ -17,7 +17,7 @@ const QHash<QString, QString>& Files()
             {QStringLiteral("Person"), QStringLiteral("person")},
             {QStringLiteral("Person Color"), QStringLiteral("person-color")},
             {QStringLiteral("People"), QStringLiteral("person")},
-            {QStringLiteral("Special Folder"), QStringLiteral("special-folder")},
+            {QStringLiteral("Special Folder"), QStringLiteral("category-folder")},
             {QStringLiteral("Relational"), QStringLiteral("relational")},
             {QStringLiteral("Magnify"), QStringLiteral("magnify")},
             {QStringLiteral("Open Book"), QStringLiteral("open-book")},

@@ -24,9 +24,9 @@ DbError CreateTableFrom(Database& db, const QString& tableName, const std::vecto
 {
     TableDef table;
     table.name = tableName;
-    for (const FieldSpec& spec : specs)
-        if (!modDBOperations::AddField(table, QString::fromUtf8(spec.name), spec.code, spec.indexed, spec.isId, false, 0))
-            return {DbErrorNumber::FieldExists, QStringLiteral("The field '%1' could not be added.").arg(QString::fromUtf8(spec.name))};
+    for (const FieldSpec& entry : specs)
+        if (!modDBOperations::AddField(table, QString::fromUtf8(entry.name), entry.code, entry.indexed, entry.isId, false, 0))
+            return {DbErrorNumber::FieldExists, QStringLiteral("The field '%1' could not be added.").arg(QString::fromUtf8(entry.name))};
     return db.CreateTable(table);
 }
 
@@ -142,13 +142,13 @@ Result<int> CreateCategory(Database& db, const QString& name, const QString& tit
         return id.error();
     TableDef table;
     table.name = QStringLiteral("ktbl") + QString::number(*id);
-    for (const FieldSpec& spec : std::vector<FieldSpec>{{"ID", 0, false, true},
+    for (const FieldSpec& entry : std::vector<FieldSpec>{{"ID", 0, false, true},
                                                         {"TreeID", 10, true},
                                                         {"ParentID", 10, true},
                                                         {"Created", 4, false},
                                                         {"Modified", 4, false},
                                                         {"Flag", 10, true}})
-        if (!modDBOperations::AddField(table, QString::fromUtf8(spec.name), spec.code, spec.indexed, spec.isId, false, 0))
+        if (!modDBOperations::AddField(table, QString::fromUtf8(entry.name), entry.code, entry.indexed, entry.isId, false, 0))
             return DbError{DbErrorNumber::FieldExists, QStringLiteral("The category table could not be made.")};
     if (!modDBOperations::AddField(table, title, 1, true, false, false, 0))
         return DbError{DbErrorNumber::FieldExists,
