@@ -74,7 +74,7 @@ void GuiUserInterface::UnloadSecondaryForms()
 void GuiUserInterface::ResetItemViews()
 {
     if (m_main)
-        m_main->RefreshRight();
+        m_main->ResetItemViews();
 }
 
 void GuiUserInterface::ClearMainWindowTexts()

@@ -443,19 +443,18 @@ void frmMain::SetHeader(const QString& caption, const QPixmap& picture)
 void frmMain::RefreshRight()
 {
     // The item editor pane re-reads its contents here once it is in place.
-    // Without a catalog in use (the close sequence disables its commands before it closes the file) the view
-    // lets go of everything, so that it never holds rows of a file about to close.
-    if (!m_catalogCommandsEnabled) {
-        m_itemView->Reset(false);
-        return;
-    }
     m_itemView->Reset(true);
     m_itemView->RefreshView();
 }
 
+void frmMain::ResetItemViews()
+{
+    // The close sequence: the view lets go of its subject and rows before the file closes.
+    m_itemView->Reset(false);
+}
+
 void frmMain::EnableCatalogCommands(bool enabled)
 {
-    m_catalogCommandsEnabled = enabled;
     for (const QString& caption : {QStringLiteral("&Settings"), QStringLiteral("&Import"), QStringLiteral("&Export"),
                                    QStringLiteral("Search and Replace..."), QStringLiteral("&Quick Search..."),
                                    QStringLiteral("&Advanced Search..."), QStringLiteral("Password")})

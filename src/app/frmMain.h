@@ -36,6 +36,7 @@ public:
     QString HeaderCaption() const;
     void SetHeader(const QString& caption, const QPixmap& picture);
     void RefreshRight();
+    void ResetItemViews();
 
     // Window steps of the catalog's open and close sequences.
     void EnableCatalogCommands(bool enabled);
@@ -96,7 +97,6 @@ private:
     std::unique_ptr<CategoryImageList> m_images;
     QWidget* m_itemViewPane = nullptr;
     ctlItemView* m_itemView = nullptr;
-    bool m_catalogCommandsEnabled = false;
     QWidget* m_editorPane = nullptr;
     QLabel* m_statusText = nullptr;
     QList<QAction*> m_commands;

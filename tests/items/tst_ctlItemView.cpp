@@ -348,9 +348,8 @@ void TestCtlItemView::closingTheCatalogEmptiesTheView()
     window.EnableCatalogCommands(true);
     QVERIFY(Subject(m_plain).OpenSubject());
     QVERIFY(window.ItemView()->GridExControl()->IsBound());
-    // The close sequence disables the catalog commands, then refreshes the right side, then closes the file.
-    window.EnableCatalogCommands(false);
-    window.RefreshRight();
+    // The close sequence resets the item views before it closes the file.
+    window.ResetItemViews();
     QVERIFY(!window.ItemView()->GridExControl()->IsBound());
     QVERIFY(!window.ItemView()->HasSubject());
     QCOMPARE(window.ItemView()->GridExControl()->ColumnCount(), 0);
