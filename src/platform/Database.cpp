@@ -226,16 +226,8 @@ Result<QVariant> Database::LookupValue(const QString& sql)
     if (!translated)
         return translated.error();
     CachedStatement statement;
-    if (DbError error = Prepare(translated->sql, &statement))
+    if (DbError error = StepToFirstRow(translated->sql, translated->params, &statement))
         return error;
-    int rc = SqliteValues::BindAll(statement.get(), translated->params);
-    if (rc != SQLITE_OK)
-        return SqliteError(m_db.get(), rc);
-    rc = sqlite3_step(statement.get());
-    if (rc == SQLITE_DONE)
-        return DbError{DbErrorNumber::NoCurrentRecord, QStringLiteral("No current record.")};
-    if (rc != SQLITE_ROW)
-        return SqliteError(m_db.get(), rc);
     if (sqlite3_column_count(statement.get()) < 1)
         return DbError{DbErrorNumber::NoCurrentRecord, QStringLiteral("The statement returns no field.")};
     // Typed by the field it comes from, so Yes/No reads as True/False and dates as dates.
@@ -878,17 +870,24 @@ DbError Database::DeleteIndex(const QString& tableName, const QString& indexName
 Result<QVariant> Database::LookupSqlite(const QString& sqliteSql, const QVariantList& params)
 {
     CachedStatement statement;
-    if (DbError error = Prepare(sqliteSql, &statement))
+    if (DbError error = StepToFirstRow(sqliteSql, params, &statement))
         return error;
-    int rc = SqliteValues::BindAll(statement.get(), params);
+    return SqliteValues::Column(statement.get(), 0);
+}
+
+DbError Database::StepToFirstRow(const QString& sqliteSql, const QVariantList& params, CachedStatement* statement)
+{
+    if (DbError error = Prepare(sqliteSql, statement))
+        return error;
+    int rc = SqliteValues::BindAll(statement->get(), params);
     if (rc != SQLITE_OK)
         return SqliteError(m_db.get(), rc);
-    rc = sqlite3_step(statement.get());
+    rc = sqlite3_step(statement->get());
     if (rc == SQLITE_DONE)
         return DbError{DbErrorNumber::NoCurrentRecord, QStringLiteral("No current record.")};
     if (rc != SQLITE_ROW)
         return SqliteError(m_db.get(), rc);
-    return SqliteValues::Column(statement.get(), 0);
+    return {};
 }
 
 qint64 Database::ReserveId(const QString& table, const QString& idField)

@@ -102,6 +102,8 @@ private:
     DbError Prepare(const QString& sqliteSql, CachedStatement* statement);
     DbError RunSqlite(const QString& sqliteSql, const QVariantList& params = {});
     Result<QVariant> LookupSqlite(const QString& sqliteSql, const QVariantList& params = {});
+    // Prepares (from the cache), binds and steps to the first row; 3021 when there is none.
+    DbError StepToFirstRow(const QString& sqliteSql, const QVariantList& params, CachedStatement* statement);
     DbError ExecuteDdl(const QStringList& statements);
     DbError ExecuteFieldChange(const QString& table, const std::function<DbError()>& change);
     const TableDef* CachedTable(const QString& name) const;
