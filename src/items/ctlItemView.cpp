@@ -81,6 +81,17 @@ ctlItemView::ctlItemView(QWidget* parent) : QWidget(parent)
             ReportCurrent();
     });
     connect(m_grid, &ctlDataGrid::ColumnResized, this, &ctlItemView::StoreColumnWidth);
+    // Positions are stored relative to the title column: it, the icon column and system fields stay put,
+    // and nothing goes before the title.
+    connect(m_grid, &ctlDataGrid::BeforeColumnDrag, this, [this](int column, bool* cancel) {
+        GridColumn* grid = m_grid->Column(column);
+        Category* category = m_subject ? m_subject->category() : nullptr;
+        *cancel = !grid || !category || grid == TitleGridColumn(*category) ||
+                  grid->Key() == QLatin1String("GridEXIcon") || Catalog().IsIDField(grid->DataField());
+    });
+    connect(m_grid, &ctlDataGrid::BeforeColumnMove, this,
+            [this](int, int newPosition, bool* cancel) { *cancel = newPosition <= TitleFieldPos(); });
+    connect(m_grid, &ctlDataGrid::ColumnsMoved, this, &ctlItemView::SaveColumnArrangement);
     connect(m_grid, &ctlDataGrid::MouseUp, this,
             [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint&) { ReportCurrent(); });
 }
@@ -352,6 +363,20 @@ void ctlItemView::StoreColumnWidth(int column, int newWidth)
         return;
     if (clsColumn* stored = category->Columns().Item(grid->DataField()))
         stored->SetWidth(newWidth);
+}
+
+void ctlItemView::SaveColumnArrangement()
+{
+    Category* category = m_subject ? m_subject->category() : nullptr;
+    const int titlePos = TitleFieldPos();
+    if (!category || titlePos <= 0)
+        return;
+    for (int index = 1; index <= m_grid->ColumnCount(); ++index) {
+        GridColumn* grid = m_grid->Column(index);
+        if (grid->Position() > titlePos)
+            if (clsColumn* stored = category->Columns().Item(grid->Caption()))
+                stored->SetPosition(grid->Position() - titlePos);
+    }
 }
 
 void ctlItemView::ReportCurrent()

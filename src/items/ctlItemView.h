@@ -57,6 +57,8 @@ public:
     // The record source of the last load ("SELECT ... FROM ..."), empty before one.
     QString RecordSource() const;
     int HeaderHeight() const;
+    // Stores every column's position after the title column's, counted from it.
+    void SaveColumnArrangement();
     void ToggleGridLines();
 
     ctlDataGrid* GridExControl() const { return m_grid; }

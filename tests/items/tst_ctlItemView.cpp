@@ -11,7 +11,9 @@
 #include "model/clsQueryItem.h"
 #include "platform/Recordset.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -34,6 +36,7 @@ private Q_SLOTS:
     void headerClickSortsBothWays();
     void resizedWidthIsStoredForTheColumn_data();
     void resizedWidthIsStoredForTheColumn();
+    void movedColumnsStoreTheirPositionsAfterTheTitle();
     void unreadableSourceShowsTheInvalidQueryMessage();
     void closingTheCatalogEmptiesTheView();
 
@@ -321,6 +324,57 @@ void TestCtlItemView::resizedWidthIsStoredForTheColumn()
     view.Reset(true);
     view.RefreshView();
     QCOMPARE(grid->ColumnByKey(gridKey)->Width(), expected);
+}
+
+void TestCtlItemView::movedColumnsStoreTheirPositionsAfterTheTitle()
+{
+    ctlItemView view;
+    view.resize(3000, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.SetSubject(Subject(m_plain));
+    view.RefreshView();
+    ctlDataGrid* grid = view.GridExControl();
+    QHeaderView* header = grid->TableView()->horizontalHeader();
+    auto centre = [header](GridColumn* column) {
+        const int logical = column->Index() - 1;
+        return QPoint(header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2,
+                      header->height() / 2);
+    };
+    // A drag with the mouse, as in a person's hand.
+    auto drag = [&](const QString& key, const QString& ontoKey) {
+        const QPoint from = centre(grid->ColumnByKey(key));
+        const QPoint to = centre(grid->ColumnByKey(ontoKey)) + QPoint(5, 0);
+        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(header->viewport()->mapToGlobal(to)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(header->viewport(), &move);
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, to);
+    };
+    auto stored = [this](const QString& name) {
+        return m_fx->Value("SELECT [Position] FROM [Columns]" + clsColumn::RowCondition(name, m_fx->books->ID()))
+            .toInt();
+    };
+    const int titlePos = view.TitleFieldPos();
+    QVERIFY(titlePos > 0);
+    const int pricePos = grid->ColumnByKey("Price")->Position();
+
+    drag("Title", "Price"); // the title stays
+    QCOMPARE(grid->ColumnByKey("Title")->Position(), titlePos);
+    drag("Price", "GridEXIcon"); // nothing goes before the title
+    QCOMPARE(grid->ColumnByKey("Price")->Position(), pricePos);
+    QCOMPARE(stored("Price"), 0);
+
+    drag("Price", "Author");
+    QVERIFY(grid->ColumnByKey("Price")->Position() < pricePos);
+    QVERIFY(grid->ColumnByKey("Price")->Position() > titlePos);
+    for (const QString name : {"Author", "Year", "Price", "Bought", "Read"})
+        QCOMPARE(stored(name), grid->ColumnByKey(name)->Position() - titlePos);
+    // The next load puts them where they were left.
+    const int moved = grid->ColumnByKey("Price")->Position();
+    view.Reset(true);
+    view.RefreshView();
+    QCOMPARE(grid->ColumnByKey("Price")->Position(), moved);
 }
 
 void TestCtlItemView::unreadableSourceShowsTheInvalidQueryMessage()
