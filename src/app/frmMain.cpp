@@ -168,18 +168,6 @@ void frmMain::BuildMenus()
     connect(AddCommand(m_catalogMenu, QStringLiteral("E&xit"), QStringLiteral("Exit")), &QAction::triggered, this,
             &QWidget::close);
 
-    // The item view's own menu; its commands come with the item view.
-    m_actionsMenu = new QMenu(QStringLiteral("&Actions"), this);
-    for (const QString& caption : {QStringLiteral("&Open Item"), QStringLiteral("&New"), QStringLiteral("&Delete"),
-                                   QStringLiteral("&Group by..."), QStringLiteral("&Column Manager...")}) {
-        QAction* action = AddCommand(m_actionsMenu, caption);
-        action->setEnabled(false); // nothing is selected in an empty item view
-        if (caption == QLatin1String("&Open Item"))
-            m_actionsMenu->setDefaultAction(action);
-        if (caption == QLatin1String("&Delete") || caption == QLatin1String("&New"))
-            m_actionsMenu->addSeparator();
-    }
-
     m_helpMenu = new QMenu(QStringLiteral("&Help"), this);
     connect(AddCommand(m_helpMenu, QStringLiteral("&Contents"), QStringLiteral("Help")), &QAction::triggered, this, [this] {
         const QString guide = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
@@ -215,9 +203,10 @@ void frmMain::BuildCommandRow()
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(TwipsToPixels(60));
-    for (QMenu* menu : {m_catalogMenu, m_actionsMenu, m_helpMenu}) {
+    // "&Actions" carries the item view's own menu, attached once the view exists.
+    for (QMenu* menu : {m_catalogMenu, static_cast<QMenu*>(nullptr), m_helpMenu}) {
         auto* button = new QToolButton(row);
-        button->setText(menu->title());
+        button->setText(menu ? menu->title() : QStringLiteral("&Actions"));
         button->setMenu(menu);
         button->setPopupMode(QToolButton::InstantPopup);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -288,13 +277,12 @@ void frmMain::BuildToolbar(QWidget* row)
                 });
     addButton(QStringLiteral("Expanded Tree"), QStringLiteral("Expand Subjects"), [this] { m_subjectView->Expand(); });
     toolbar->addSeparator();
-    addButton(QStringLiteral("Add"), QStringLiteral("Add Item"), [this] { NotAvailableYet(QStringLiteral("Adding items")); });
-    addButton(QStringLiteral("Delete"), QStringLiteral("Delete Item(s)"), [this] { NotAvailableYet(QStringLiteral("Deleting items")); });
+    addButton(QStringLiteral("Add"), QStringLiteral("Add Item"), [this] { m_itemView->AddItem(); });
+    addButton(QStringLiteral("Delete"), QStringLiteral("Delete Item(s)"), [this] { m_itemView->DeleteSelected(); });
     toolbar->addSeparator();
-    addButton(QStringLiteral("Move to Folder"), QStringLiteral("Move to Subject..."),
-              [this] { NotAvailableYet(QStringLiteral("Moving items")); });
+    addButton(QStringLiteral("Move to Folder"), QStringLiteral("Move to Subject..."), [this] { m_itemView->MoveToSubject(); });
     toolbar->addSeparator();
-    addButton(QStringLiteral("Columns"), QStringLiteral("Column Manager"), [this] { NotAvailableYet(QStringLiteral("The column manager")); });
+    addButton(QStringLiteral("Columns"), QStringLiteral("Column Manager"), [this] { m_itemView->ShowColumnManager(); });
     addButton(QStringLiteral("Properties"), QStringLiteral("Properties"), [this] { m_subjectView->Properties(); });
     toolbar->addSeparator();
     QAction* search = addButton(QStringLiteral("Search"), QStringLiteral("Search"), [this] { Command(QStringLiteral("Quick Search..."))->trigger(); });
@@ -337,6 +325,9 @@ void frmMain::BuildBody()
     m_itemView->Setup();
     connect(m_itemView, &ctlItemView::UpdateCount, this, &frmMain::UpdateCount);
     ItemViewInterface::SetMain(m_itemView);
+    m_actionsMenu = m_itemView->Menu();
+    if (QToolButton* actions = MenuButton(QStringLiteral("&Actions")))
+        actions->setMenu(m_actionsMenu);
 
     m_editorPane = new QFrame(m_horizontal);
     m_editorPane->setObjectName(QStringLiteral("ItemEditor"));

@@ -1,9 +1,12 @@
 #include "items/ctlItemView.h"
 
 #include "app/clsCatalog.h"
+#include "controls/CategoryImageList.h"
 #include "controls/GridColumn.h"
+#include "controls/GridImages.h"
 #include "controls/GridTwips.h"
 #include "controls/ctlDataGrid.h"
+#include "items/ItemStatements.h"
 #include "model/Categories.h"
 #include "model/Category.h"
 #include "model/clsColumn.h"
@@ -11,6 +14,9 @@
 #include "platform/UserInterface.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QResizeEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QStringList>
@@ -71,16 +77,44 @@ ctlItemView::ctlItemView(QWidget* parent) : QWidget(parent)
     m_grid->SetMultiSelect(true);
     m_grid->SetAlternatingRowColors(true);
     m_grid->SetRowColors(palette().color(QPalette::Midlight), palette().color(QPalette::Light));
-    // Editing and new rows need the item commands (stamping [Modified], filing new rows under the subject);
-    // until those are in place the grid only shows.
-    m_grid->SetAllowEdit(false);
-    m_grid->SetAllowAddNew(false);
+    for (const QPixmap& picture : GridImages::Standard())
+        m_grid->AddImage(picture);
 
     connect(m_grid, &ctlDataGrid::KeyUp, this, [this](int key, Qt::KeyboardModifiers) {
-        if (key == Qt::Key_Up || key == Qt::Key_Down)
+        if (m_grid->IsEditing())
+            EditKeyUp(key);
+        else if (key == Qt::Key_Up || key == Qt::Key_Down)
             ReportCurrent();
     });
+    connect(m_grid, &ctlDataGrid::KeyDown, this, [this](int key, Qt::KeyboardModifiers, bool* handled) {
+        // On the single card, Tab goes to the next value.
+        if (m_viewType == SingleItem && key == Qt::Key_Tab && !m_grid->IsEditing()) {
+            const int position = m_grid->Column(m_grid->Col()) ? m_grid->Column(m_grid->Col())->Position() : 0;
+            for (int next = position + 1; next <= m_grid->ColumnCount(); ++next)
+                if (GridColumn* column = m_grid->ColumnAtPosition(next); column && column->Visible()) {
+                    m_grid->SetCol(column->Index());
+                    break;
+                }
+            *handled = true;
+        }
+        EditKeyDown(key, handled);
+    });
+    connect(m_grid, &ctlDataGrid::CurrentCellChanged, this, &ctlItemView::CurrentCellChanged);
     connect(m_grid, &ctlDataGrid::ColumnResized, this, &ctlItemView::StoreColumnWidth);
+    connect(m_grid, &ctlDataGrid::CellCommitted, this, &ctlItemView::CellCommitted);
+    connect(m_grid, &ctlDataGrid::CellEditEnded, this, &ctlItemView::CellEditEnded);
+    connect(m_grid, &ctlDataGrid::CellChanged, this, [this](int) { Q_EMIT Change(); });
+    connect(m_grid, &ctlDataGrid::RowInserted, this, &ctlItemView::RowInserted);
+    connect(m_grid, &ctlDataGrid::DataError, this,
+            [this](int number, const QString&, bool* showMessage) { DataError(number, showMessage); });
+    connect(m_grid, &ctlDataGrid::CellButtonClicked, this, &ctlItemView::CellButton);
+    connect(m_grid, &ctlDataGrid::BeforeDelete, this, &ctlItemView::BeforeDelete);
+    connect(m_grid, &ctlDataGrid::RowAboutToBeDeleted, this, &ctlItemView::RowAboutToBeDeleted);
+    connect(m_grid, &ctlDataGrid::RowsDeleted, this, &ctlItemView::RowsDeleted);
+    connect(m_grid, &ctlDataGrid::DoubleClicked, this, [this] {
+        if (m_viewType != SingleItem)
+            OpenCurrentItem();
+    });
     // Positions are stored relative to the title column: it, the icon column and system fields stay put,
     // and nothing goes before the title.
     connect(m_grid, &ctlDataGrid::BeforeColumnDrag, this, [this](int column, bool* cancel) {
@@ -92,8 +126,19 @@ ctlItemView::ctlItemView(QWidget* parent) : QWidget(parent)
     connect(m_grid, &ctlDataGrid::BeforeColumnMove, this,
             [this](int, int newPosition, bool* cancel) { *cancel = newPosition <= TitleFieldPos(); });
     connect(m_grid, &ctlDataGrid::ColumnsMoved, this, &ctlItemView::SaveColumnArrangement);
-    connect(m_grid, &ctlDataGrid::MouseUp, this,
-            [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint&) { ReportCurrent(); });
+    connect(m_grid, &ctlDataGrid::MouseDown, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint&) { UpdateMenuState(); });
+    connect(m_grid, &ctlDataGrid::MouseUp, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint&) {
+        ReportCurrent();
+        if (button == Qt::RightButton && m_viewType != ItemPicker) {
+            UpdateMenuState();
+            m_menu->popup(QCursor::pos());
+        }
+    });
+
+    BuildMenu();
+    UpdateMenuLayout();
+    UpdateMenuState();
 }
 
 ctlItemView::~ctlItemView()
@@ -106,15 +151,31 @@ void ctlItemView::SetSubject(const Subject& subject)
 {
     m_previousSubject = m_subject;
     m_subject = subject;
+    UpdateMenuState();
     if (Category* category = subject.category())
         m_grid->SetNewRowCaption(category->SingleDisplay() + QStringLiteral(" Item"));
+}
+
+std::optional<Subject> ctlItemView::ItemSubject() const
+{
+    if (m_viewType != RelationalItems || !m_subject)
+        return m_subject;
+    const int row = m_grid->Row();
+    GridColumn* category = m_grid->ColumnByKey(QStringLiteral("Category"));
+    if (row <= 0 || !category || m_grid->IsGroupRow(row))
+        return m_subject;
+    // A link opens its item in the item's own category.
+    if (Category* linked = Catalog().categories().Item(m_grid->RowValue(row, category->Index()).toInt()))
+        return linked->RootSubject();
+    return std::nullopt;
 }
 
 void ctlItemView::SetViewType(int viewType)
 {
     m_viewType = viewType;
-    m_grid->SetLayout(viewType == SingleItem ? ctlDataGrid::Layout::Card : ctlDataGrid::Layout::Table);
-    m_grid->SetMultiSelect(viewType != ItemPicker);
+    UpdateMenuLayout();
+    UpdateMenuState();
+    QCoreApplication::processEvents();
 }
 
 void ctlItemView::Reset(bool dataOnly)
@@ -125,6 +186,10 @@ void ctlItemView::Reset(bool dataOnly)
     m_titlePos = 0;
     SingleItemID = 0;
     ParentID = 0;
+    m_personName.clear();
+    m_candidates.clear();
+    m_candidateColumn = 0;
+    ++m_candidateFill;
     if (!dataOnly) {
         m_previousSubject = m_subject;
         m_subject.reset();
@@ -149,17 +214,24 @@ QString ctlItemView::ComposeSource(clsQuery* query) const
         return table + QStringLiteral(" WHERE [ID] = ") + QString::number(SingleItemID);
     case SubItems:
         return table + QStringLiteral(" WHERE [ParentID] = ") + QString::number(ParentID);
-    case PeopleLinks:
-        return QString(); // the people-link list arrives with the item editor
+    case PeopleLinks: {
+        if (m_personName.isEmpty())
+            return QString();
+        const QString source = ItemStatements::PeopleLinkSource(*category, m_personName);
+        // A category without People columns mentions nobody: the list is empty rather than everything.
+        return source.isEmpty() ? table + QStringLiteral(" WHERE [ID] = 0") : source;
+    }
     default:
         return m_subject->Query().SQLString(false);
     }
 }
 
-void ctlItemView::RefreshView(clsQuery* query)
+void ctlItemView::RefreshView(clsQuery* query, const QString& personName)
 {
     if (!m_subject)
         return;
+    if (!personName.isEmpty())
+        m_personName = personName;
     Category* category = m_subject->category();
     Database* db = Catalog().database();
     const QString source = category && db ? ComposeSource(query) : QString();
@@ -175,6 +247,9 @@ void ctlItemView::RefreshView(clsQuery* query)
     m_grid->ClearGroups();
     m_grid->ClearSortKeys();
     m_grid->Unbind();
+    m_candidates.clear();
+    m_candidateColumn = 0;
+    SetPic();
     BuildColumns(*category);
 
     QStringList fields;
@@ -220,6 +295,7 @@ void ctlItemView::BuildColumns(Category& category)
     icon->SetColumnKind(GridColumn::Kind::Icon);
     icon->SetColumnEditKind(GridColumn::EditKind::None);
     icon->SetWidth(iconWidth);
+    icon->SetImage(GridImages::StandardCount + 1);
     icon->SetVisible(m_viewType != SingleItem);
 
     GridColumn* flag = m_grid->AddColumn(QStringLiteral("Flag"), QStringLiteral("Flag"), QStringLiteral("Flag"));
@@ -352,6 +428,26 @@ int ctlItemView::HeaderHeight() const
 void ctlItemView::ToggleGridLines()
 {
     m_grid->SetGridLines(!m_grid->GridLines());
+}
+
+void ctlItemView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The single card takes most of the width.
+    if (m_viewType == SingleItem)
+        m_grid->SetCardWidth(GridTwips::FromPixelsX(width() * 85 / 100, this));
+}
+
+void ctlItemView::SetPic()
+{
+    while (m_grid->ImageCount() > GridImages::StandardCount)
+        m_grid->RemoveImage(m_grid->ImageCount());
+    Category* category = m_subject ? m_subject->category() : nullptr;
+    const auto* images = dynamic_cast<const CategoryImageList*>(CategoryImageListInterface::Main());
+    QPixmap picture = category && images ? images->Pixmap(category->DBName()) : QPixmap();
+    if (picture.isNull())
+        picture = GridImages::Record();
+    m_grid->AddImage(picture);
 }
 
 void ctlItemView::StoreColumnWidth(int column, int newWidth)
