@@ -89,8 +89,9 @@ void ctlItemView::OpenItem(int itemId, int parentId)
             itemId = records.Value(QStringLiteral("ID")).toInt();
             error = records.SetValue(QStringLiteral("ParentID"), parentId);
         }
-        if (!error && !subject->IsCategory())
-            error = records.SetValue(QStringLiteral("TreeID"), subject->ID().toInt());
+        // 0 files the item at the root, where it would otherwise be filed nowhere.
+        if (!error)
+            error = records.SetValue(QStringLiteral("TreeID"), subject->IsCategory() ? 0 : subject->ID().toInt());
         if (!error)
             error = records.Update();
         if (error) {
@@ -138,8 +139,8 @@ void ctlItemView::RowInserted()
             records.SetValue(QStringLiteral("TreeID"), m_subject->ID().toInt());
         records.SetValue(QStringLiteral("Created"), now);
         records.SetValue(QStringLiteral("Modified"), now);
-        if (m_viewType == SubItems)
-            records.SetValue(QStringLiteral("ParentID"), ParentID);
+        // A row typed into any other list is nobody's sub-item: 0, as for items added by command.
+        records.SetValue(QStringLiteral("ParentID"), m_viewType == SubItems ? ParentID : 0);
         if (records.Update())
             records.CancelUpdate();
     }
