@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QResizeEvent>
 #include <QFrame>
@@ -291,7 +292,8 @@ void ctlItemView::BuildColumns(Category& category)
     m_grid->ClearColumns();
     const int iconWidth = GridTwips::FromPixelsX(20, this);
 
-    GridColumn* icon = m_grid->AddColumn(QStringLiteral("GridEXIcon"), QString(), QStringLiteral("GridEXIcon"));
+    // The icon column's picture says it all; its header stays empty.
+    GridColumn* icon = m_grid->AddColumn(QString(), QString(), QStringLiteral("GridEXIcon"));
     icon->SetColumnKind(GridColumn::Kind::Icon);
     icon->SetColumnEditKind(GridColumn::EditKind::None);
     icon->SetWidth(iconWidth);
@@ -346,7 +348,7 @@ void ctlItemView::BuildColumns(Category& category)
         grid->SetTag(QString::number(type));
         grid->SetCellButton(type == clsColumn::People || type == clsColumn::AutoComplete ||
                             type == clsColumn::InternetFile);
-        grid->SetWidth(column->Width());
+        grid->SetWidth(column->HasStoredWidth() ? column->Width() : std::max(column->Width(), FittingWidth(type)));
         const bool system = Catalog().IsIDField(name);
         grid->SetVisible(!system && (m_viewType == SingleItem || !column->Hidden()));
     }
@@ -370,6 +372,37 @@ void ctlItemView::BuildColumns(Category& category)
             if (column->Position() > 0)
                 if (GridColumn* grid = m_grid->ColumnByKey(column->Name()); grid && grid->DataField() != "TreeID")
                     grid->SetPosition(std::min(titlePos + column->Position(), m_grid->ColumnCount()));
+}
+
+int ctlItemView::FittingWidth(int columnType) const
+{
+    // Until the person sizes a column, it is wide enough for what its type usually holds, not just its name.
+    const QFontMetrics metrics(m_grid->BodyFont());
+    int pixels = 0;
+    switch (columnType) {
+    case clsColumn::Date:
+    case clsColumn::DateSelection:
+        pixels = metrics.horizontalAdvance(QStringLiteral("12/31/2000"));
+        break;
+    case clsColumn::Currency:
+        pixels = metrics.horizontalAdvance(QStringLiteral("$9,999.99"));
+        break;
+    case clsColumn::Integer:
+    case clsColumn::LongInteger:
+    case clsColumn::DoublePrecision:
+        pixels = metrics.horizontalAdvance(QStringLiteral("99999999"));
+        break;
+    case clsColumn::PlainText:
+    case clsColumn::People:
+    case clsColumn::AutoComplete:
+    case clsColumn::InternetFile:
+        pixels = metrics.averageCharWidth() * 20;
+        break;
+    default:
+        return 0;
+    }
+    // Room for the cell's margins and, where there is one, its button.
+    return GridTwips::FromPixelsX(pixels + 28, this);
 }
 
 void ctlItemView::BuildCategoryValueList(GridColumn* column) const

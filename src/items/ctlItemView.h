@@ -122,6 +122,7 @@ private:
     QString ComposeSource(clsQuery* query) const;
     void BuildColumns(Category& category);
     void BuildCategoryValueList(GridColumn* column) const;
+    int FittingWidth(int columnType) const;
     GridColumn* TitleGridColumn(const Category& category) const;
     void ReportCurrent();
     // A column the person resized keeps its width for the next load (twips).

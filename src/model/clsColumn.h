@@ -42,6 +42,8 @@ public:
 
     // The stored width when it is greater than 14; otherwise a default that grows with the name (twips).
     int Width() const;
+    // True when a width was stored (the person sized the column), false while the default applies.
+    bool HasStoredWidth() const { return m_width > 14; }
     DbError SetWidth(int width);
     int Position() const { return m_position; }
     DbError SetPosition(int position);
