@@ -2,6 +2,8 @@
 
 #include "app/clsCatalog.h"
 #include "controls/CategoryImageList.h"
+#include "controls/GridCardView.h"
+#include "controls/GridTableView.h"
 #include "controls/GridColumn.h"
 #include "controls/GridImages.h"
 #include "controls/GridTwips.h"
@@ -15,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QItemSelectionModel>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QResizeEvent>
@@ -140,6 +143,12 @@ ctlItemView::ctlItemView(QWidget* parent) : QWidget(parent)
     BuildMenu();
     UpdateMenuLayout();
     UpdateMenuState();
+    // The Del and Ctrl+Ins keys follow the entries' enabling, so it keeps up with the selection however made.
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_grid->TableView()),
+                                    static_cast<QAbstractItemView*>(m_grid->CardView())}) {
+        connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ctlItemView::UpdateMenuState);
+        connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, &ctlItemView::UpdateMenuState);
+    }
 }
 
 ctlItemView::~ctlItemView()

@@ -366,8 +366,12 @@ void TestCtlItemViewCommands::deleteRemovesTheItemsLinksAndNothingElse()
     QCOMPARE(m_fx->Count("SELECT COUNT(*) FROM [" + m_table + "]"), 2);
     QCOMPARE(confirmed.count(), 0);
 
+    // The Del key of the list, as a person deletes.
     m_fx->ui.answers << UserInterface::Yes;
-    view->DeleteSelected();
+    view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(view.get()));
+    grid->ActiveView()->setFocus();
+    QTest::keyClick(grid->ActiveView(), Qt::Key_Delete);
     QCOMPARE(m_fx->ui.messages.last(), QString("Continue with delete of selected item(s)?\r\n\r\nThis operation will "
                                                "also remove any relational links associated with the item(s)."));
     QCOMPARE(confirmed.count(), 1);
