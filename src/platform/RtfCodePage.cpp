@@ -77,16 +77,6 @@ bool RtfCodePage::IsLeadByte(quint8 byte) const
     return byte >= 0x81 && byte <= 0xFE;
 }
 
-bool RtfCodePage::EndsInsideCharacter(QByteArrayView bytes) const
-{
-    if (!IsDoubleBytePage(m_number))
-        return false;
-    qsizetype i = 0;
-    while (i < bytes.size())
-        i += IsLeadByte(quint8(bytes[i])) ? 2 : 1;
-    return i > bytes.size();
-}
-
 int RtfCodePage::FromCharset(int charset)
 {
     switch (charset) {

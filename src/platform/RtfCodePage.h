@@ -24,9 +24,6 @@ public:
     // True for the first byte of a two-byte character of the Far East code pages (932, 936, 949, 950, 1361).
     bool IsLeadByte(quint8 byte) const;
 
-    // True when the bytes end inside a two-byte character, so the next byte belongs to them.
-    bool EndsInsideCharacter(QByteArrayView bytes) const;
-
     // The code page a font's \fcharset stands for; 0 for the charsets that mean "the document's code page"
     // (ANSI, default, symbol) and for numbers nobody knows.
     static int FromCharset(int charset);

@@ -236,7 +236,7 @@ private:
     void FlushBytes();
     void FlushRun();
     void EndParagraph();
-    bool TrailByteExpected();
+    void AddByte(char byte);
 
     const RtfCodePage& CodePage();
     QString FontFamily(int font) const;
@@ -274,7 +274,8 @@ private:
     int m_green = -1;
     int m_blue = -1;
 
-    QByteArray m_bytes; // \'hh and literal bytes not yet decoded; a character may take two
+    QByteArray m_bytes;                     // \'hh and literal bytes not yet decoded; a character may take two
+    bool m_bytesEndInsideCharacter = false; // after the first byte of a two-byte character
     QString m_run;
     GroupState m_runState;
     int m_pendingCells = 0; // cell ends not yet written as tabs; the row's last one never is
@@ -489,14 +490,14 @@ void Parser::SymbolToken(const Control& control)
     switch (control.symbol) {
     case u'\'':
         if (control.hasParameter)
-            m_bytes.append(char(control.parameter));
+            AddByte(char(control.parameter));
         break;
     case u'\\':
     case u'{':
     case u'}':
         // In the Far East code pages these are also second bytes of characters.
-        if (TrailByteExpected())
-            m_bytes.append(char(control.symbol));
+        if (m_bytesEndInsideCharacter)
+            AddByte(char(control.symbol));
         else
             AppendText(QStringView(&control.symbol, 1));
         break;
@@ -696,11 +697,11 @@ void Parser::Character(char16_t c)
         return;
     }
     if (m_literalBytes && c >= 0x80 && c <= 0xFF) {
-        m_bytes.append(char(c));
+        AddByte(char(c));
         return;
     }
-    if (c >= 0x40 && c < 0x7F && TrailByteExpected()) {
-        m_bytes.append(char(c));
+    if (c >= 0x40 && c < 0x7F && m_bytesEndInsideCharacter) {
+        AddByte(char(c));
         return;
     }
     if (c == u'\t' || (c >= 0x20 && c != 0x7F))
@@ -708,9 +709,11 @@ void Parser::Character(char16_t c)
     // Other control characters are junk: RTF writes none.
 }
 
-bool Parser::TrailByteExpected()
+void Parser::AddByte(char byte)
 {
-    return !m_bytes.isEmpty() && CodePage().EndsInsideCharacter(m_bytes);
+    // The code page cannot change while bytes wait: everything that could change it decodes them first.
+    m_bytesEndInsideCharacter = !m_bytesEndInsideCharacter && CodePage().IsLeadByte(quint8(byte));
+    m_bytes.append(byte);
 }
 
 void Parser::AppendText(QStringView text)
@@ -784,6 +787,7 @@ void Parser::FlushBytes()
         return;
     QString text = CodePage().Decode(m_bytes);
     m_bytes.clear();
+    m_bytesEndInsideCharacter = false;
     text.removeIf([](QChar c) { return c < u' ' && c != u'\t'; });
     Deliver(text);
 }

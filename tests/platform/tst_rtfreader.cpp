@@ -325,6 +325,8 @@ private Q_SLOTS:
                                       << u"abc¶"_qs;
         QTest::newRow("formatting beyond the kept depth")
             << "{\\rtf1 " + QString(300, u'{') + "\\b x" + QString(300, u'}') + "y}" << u"{b:x}y¶"_qs;
+        QTest::newRow("long double-byte text")
+            << "{\\rtf1\\ansicpg932 " + QString("\\'83e").repeated(100000) + "}" << QString(100000, u'テ') + u'¶';
         QTest::newRow("unclosed deep nesting") << "{\\rtf1 a" + QString(100000, u'{') + "\\i b" << u"a{i:b}¶"_qs;
     }
 
