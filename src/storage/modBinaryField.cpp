@@ -85,6 +85,16 @@ QString ReadStoredFileName(const Recordset& rs, int fieldIndex)
     return name;
 }
 
+QByteArray ReadStoredFile(const Recordset& rs, int fieldIndex)
+{
+    const FieldDef* field = rs.FieldInfo(fieldIndex);
+    if (!field || field->type != FieldType::LongBinary)
+        return QByteArray();
+    const qint64 header = HeaderLength(rs, fieldIndex);
+    const qint64 size = rs.FieldSize(fieldIndex);
+    return size > header ? rs.GetChunk(fieldIndex, header, size - header) : QByteArray();
+}
+
 Result<QString> ExtractFieldToFile(const Recordset& rs, int fieldIndex, const QString& targetPath, bool appendName)
 {
     const FieldDef* field = rs.FieldInfo(fieldIndex);

@@ -30,6 +30,10 @@ DbError StoreFileInField(Recordset& rs, const QString& fieldName, const QString&
 // The name held in the field's header; empty for an empty field.
 QString ReadStoredFileName(const Recordset& rs, int fieldIndex);
 
+// The stored file's bytes, read into memory without a temporary file; empty for an empty field and for a
+// field that is not a Long Binary field.
+QByteArray ReadStoredFile(const Recordset& rs, int fieldIndex);
+
 // Writes the stored file's bytes to a file and returns its path: a new temporary file (prefix "cat") when
 // targetPath is empty, targetPath followed by the stored name when appendName is set, targetPath
 // otherwise. The empty text, with no file written, when the field is not a Long Binary field. File-system

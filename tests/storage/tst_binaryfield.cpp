@@ -140,6 +140,7 @@ void TestBinaryField::storedFileComesBackByteForByte()
     QVERIFY(row && !row->Eof());
     QCOMPARE(row->FieldSize(1), qint64(1 + 2 * 9 + size));
     QCOMPARE(ReadStoredFileName(*row, 1), QString("photo.jpg"));
+    QCOMPARE(ReadStoredFile(*row, 1), content);
 
     const Result<QString> extracted = ExtractFieldToFile(*row, 1);
     QVERIFY(extracted);
