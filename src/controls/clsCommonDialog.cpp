@@ -12,6 +12,14 @@ QStringList& clsCommonDialog::PendingAnswersForTesting()
     return answers;
 }
 
+clsCommonDialog& clsCommonDialog::LastQuestion()
+{
+    static clsCommonDialog last;
+    return last;
+}
+
+const clsCommonDialog& clsCommonDialog::LastQuestionForTesting() { return LastQuestion(); }
+
 void clsCommonDialog::QueueAnswerForTesting(const QString& path) { PendingAnswersForTesting().append(path); }
 
 QString clsCommonDialog::QtFilter(const QString& filter)
@@ -40,8 +48,10 @@ QString clsCommonDialog::WithDefaultExtension(const QString& path) const
 QString clsCommonDialog::Ask(QWidget* owner, bool save)
 {
     QStringList& pending = PendingAnswersForTesting();
-    if (!pending.isEmpty())
+    if (!pending.isEmpty()) {
+        LastQuestion() = *this;
         return pending.takeFirst();
+    }
     const QString start = FileName.isEmpty() ? InitDir : QDir(InitDir).filePath(FileName);
     const QStringList filters = QtFilter(Filter).split(QStringLiteral(";;"));
     QString selected = filters.value(FilterIndex - 1);

@@ -26,11 +26,15 @@ public:
     // place of showing a window ("Cancel" cancels).
     static void QueueAnswerForTesting(const QString& path);
     static QStringList& PendingAnswersForTesting();
+    // The chooser that took the last queued answer, as its caller set it up (title, folder, proposed name,
+    // filter), so tests can check what the person would have been asked.
+    static const clsCommonDialog& LastQuestionForTesting();
 
     // "Kestrowan Files (*.kst)|*.kst;*.kxo" in the form Qt's file dialog takes.
     static QString QtFilter(const QString& filter);
 
 private:
+    static clsCommonDialog& LastQuestion();
     QString Ask(QWidget* owner, bool save);
     QString WithDefaultExtension(const QString& path) const;
 };
