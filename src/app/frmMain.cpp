@@ -10,6 +10,8 @@
 #include "controls/ShellOpen.h"
 #include "controls/WindowHelpers.h"
 #include "controls/clsCommonDialog.h"
+#include "items/GuiEditorWindows.h"
+#include "items/ctlItemEditor.h"
 #include "items/ctlItemView.h"
 #include "model/ItemViewInterface.h"
 #include "platform/UserInterface.h"
@@ -67,6 +69,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     frmMessage::SetMainWindow(this);
     // Categories put their pictures here as they load, so the list is in place before any catalog opens.
     m_images = std::make_unique<CategoryImageList>(this);
+    m_editorWindows = std::make_unique<GuiEditorWindows>(this);
     CategoryImageListInterface::SetMain(m_images.get());
     BuildMenus();
     auto* central = new QWidget(this);
@@ -346,9 +349,15 @@ void frmMain::BuildBody()
     connect(closeButton, &QToolButton::clicked, this, [this] { SetItemEditorVisible(false); });
     barLayout->addWidget(closeButton);
     editorLayout->addWidget(editorBar);
-    auto* editorArea = new QFrame(m_editorPane);
-    editorArea->setFrameShape(QFrame::StyledPanel);
-    editorLayout->addWidget(editorArea, 1);
+    // The pane's own bar carries the close button; the editor's stays hidden here.
+    m_itemEditor = new ctlItemEditor(m_editorPane);
+    m_itemEditor->setObjectName(QStringLiteral("ItemEditorControl"));
+    m_itemEditor->SetCloseButtonVisible(false);
+    m_itemEditor->Setup();
+    editorLayout->addWidget(m_itemEditor, 1);
+    connect(m_itemEditor, &ctlItemEditor::CloseClick, this, [this] { SetItemEditorVisible(false); });
+    connect(m_itemView, &ctlItemView::Click, this, &frmMain::ShowItemInEditor);
+    connect(m_itemView, &ctlItemView::DeleteConfirmed, m_itemEditor, &ctlItemEditor::Reset);
     m_itemViewPane->setMinimumHeight(TwipsToPixels(600));
     m_editorPane->setMinimumHeight(TwipsToPixels(600));
 
@@ -407,8 +416,22 @@ void frmMain::KeepHorizontalRatio()
 
 bool frmMain::ItemEditorVisible() const { return !m_editorPane->isHidden(); }
 
+void frmMain::ShowItemInEditor(int itemId)
+{
+    if (m_editorPane->isHidden())
+        return;
+    m_itemEditor->Reset();
+    if (itemId != 0) {
+        m_itemEditor->SetSubject(m_itemView->ItemSubject());
+        m_itemEditor->SetID(itemId);
+    }
+    m_itemEditor->Refresh();
+}
+
 void frmMain::SetItemEditorVisible(bool visible)
 {
+    if (!visible)
+        m_itemEditor->Reset(); // a hidden pane holds nothing unsaved
     m_editorPane->setVisible(visible);
     if (visible) {
         const int total = std::max(1, m_horizontal->height());
@@ -433,14 +456,16 @@ void frmMain::SetHeader(const QString& caption, const QPixmap& picture)
 
 void frmMain::RefreshRight()
 {
-    // The item editor pane re-reads its contents here once it is in place.
+    m_itemEditor->Reset();
     m_itemView->Reset(true);
     m_itemView->RefreshView();
 }
 
 void frmMain::ResetItemViews()
 {
-    // The close sequence: the view lets go of its subject and rows before the file closes.
+    // The close sequence: the pane saves its item, and the view lets go of its subject and rows, before the
+    // file closes.
+    m_itemEditor->Reset();
     m_itemView->Reset(false);
 }
 

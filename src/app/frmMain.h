@@ -10,6 +10,8 @@ class QLabel;
 class QMenu;
 class QSplitter;
 class QToolButton;
+class GuiEditorWindows;
+class ctlItemEditor;
 class ctlItemView;
 class ctlSubjectView;
 
@@ -60,6 +62,9 @@ public:
     CategoryImageList* Images() const { return m_images.get(); }
     // The item grid at the top right; the model's main item view.
     ctlItemView* ItemView() const { return m_itemView; }
+    // The item editor pane at the bottom right, following the item list's current item.
+    ctlItemEditor* ItemEditor() const { return m_itemEditor; }
+    GuiEditorWindows* EditorWindows() const { return m_editorWindows.get(); }
 
     static int TwipsToPixels(int twips);
     static int PixelsToTwips(int pixels);
@@ -76,6 +81,7 @@ private:
     void BuildMenus();
     void BuildToolbar(QWidget* row);
     void BuildBody();
+    void ShowItemInEditor(int itemId);
     void ReadSettings();
     void SaveSettings();
     void KeepHorizontalRatio();
@@ -98,6 +104,8 @@ private:
     QWidget* m_itemViewPane = nullptr;
     ctlItemView* m_itemView = nullptr;
     QWidget* m_editorPane = nullptr;
+    ctlItemEditor* m_itemEditor = nullptr;
+    std::unique_ptr<GuiEditorWindows> m_editorWindows;
     QLabel* m_statusText = nullptr;
     QList<QAction*> m_commands;
     double m_horizontalRatio = 0.5;
