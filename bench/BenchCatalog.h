@@ -128,4 +128,11 @@ inline QString FindTable(Database& db)
         }
     return QString();
 }
+
+// One measured figure and the time it must stay under (0: no target).
+struct Figure {
+    const char* what;
+    double ms;
+    double limit;
+};
 } // namespace BenchCatalog

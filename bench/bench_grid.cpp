@@ -22,11 +22,6 @@ namespace
 {
 using namespace BenchCatalog;
 
-struct Figure {
-    const char* what;
-    double ms;
-    double limit;
-};
 } // namespace
 
 int main(int argc, char* argv[])

@@ -76,11 +76,6 @@ bool AddItemViewData(const QString& path, const QString& table)
     return !transaction.Commit();
 }
 
-struct Figure {
-    const char* what;
-    double ms;
-    double limit;
-};
 } // namespace
 
 int main(int argc, char* argv[])

@@ -43,8 +43,6 @@ private Q_SLOTS:
 private:
     // The grid's rows as values of one column, top to bottom.
     static QStringList Shown(const ctlItemView& view, const QString& key);
-    // One column of a statement's rows, read straight from the file.
-    QStringList Stored(const QString& sql);
     void AddBooks();
 
     std::unique_ptr<ModelFixture> m_fx;
@@ -95,17 +93,6 @@ QStringList TestCtlItemView::Shown(const ctlItemView& view, const QString& key)
     for (int row = 1; row <= grid->RowCount(); ++row)
         values << grid->RowValue(row, column->Index()).toString();
     return values;
-}
-
-QStringList TestCtlItemView::Stored(const QString& sql)
-{
-    Result<std::unique_ptr<Recordset>> rows = m_fx->db().OpenRecordset(sql, RecordsetType::ForwardOnly, true);
-    if (!rows)
-        return {"statement failed: " + rows.error().message};
-    QStringList found;
-    for (Recordset& rs = *rows.value(); !rs.Eof(); rs.MoveNext())
-        found << rs.Value(0).toString();
-    return found;
 }
 
 void TestCtlItemView::recordSourceShowsTheRightItems_data()
@@ -165,7 +152,7 @@ void TestCtlItemView::recordSourceShowsTheRightItems()
     view.SetViewType(viewType);
     view.RefreshView();
 
-    const QStringList stored = Stored(expected);
+    const QStringList stored = m_fx->Column(expected);
     QVERIFY(!stored.isEmpty());
     QCOMPARE(Shown(view, key), stored);
     QCOMPARE(counts.count(), 1);
@@ -260,7 +247,7 @@ void TestCtlItemView::openingASubjectSetsTheCountText()
     // A refresh reloads the same subject.
     QVERIFY(m_fx->AddItem(m_fx->books, "[TreeID],[Title]", subject + ",'Zed'"));
     window.RefreshRight();
-    const int count = Stored("SELECT [ID] FROM [" + m_fx->books->DBName() + "] WHERE [TreeID] = " + subject).size();
+    const int count = m_fx->Column("SELECT [ID] FROM [" + m_fx->books->DBName() + "] WHERE [TreeID] = " + subject).size();
     QCOMPARE(window.StatusText(), QString::number(count) + (count == 1 ? " Item" : " Items"));
 }
 
@@ -283,12 +270,12 @@ void TestCtlItemView::headerClickSortsBothWays()
         QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     };
     click("Year");
-    QCOMPARE(Shown(view, "ID"), Stored("SELECT [ID] FROM [" + table + "] ORDER BY [Year]"));
+    QCOMPARE(Shown(view, "ID"), m_fx->Column("SELECT [ID] FROM [" + table + "] ORDER BY [Year]"));
     click("Year");
-    QCOMPARE(Shown(view, "ID"), Stored("SELECT [ID] FROM [" + table + "] ORDER BY [Year] DESC"));
+    QCOMPARE(Shown(view, "ID"), m_fx->Column("SELECT [ID] FROM [" + table + "] ORDER BY [Year] DESC"));
     // Another column replaces the key and starts ascending.
     click("Title");
-    QCOMPARE(Shown(view, "ID"), Stored("SELECT [ID] FROM [" + table + "] ORDER BY [Title]"));
+    QCOMPARE(Shown(view, "ID"), m_fx->Column("SELECT [ID] FROM [" + table + "] ORDER BY [Title]"));
     QCOMPARE(grid->SortKeys().size(), 1);
 }
 

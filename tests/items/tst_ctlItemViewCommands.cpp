@@ -55,7 +55,6 @@ private:
     std::unique_ptr<ctlItemView> ShowView(const Subject& subject, int viewType = ctlItemView::SubjectItems);
     // The row showing an item, 0 when none does.
     static int RowOf(ctlItemView& view, int id);
-    QStringList Column(const QString& sql);
     int AddBook(const QString& subject, const QString& title, const QString& editor = QString());
 
     std::unique_ptr<ModelFixture> m_fx;
@@ -125,17 +124,6 @@ template <class Find, class Act> void WhenOpen(Find find, Act act)
     timer->start(10);
 }
 
-QStringList TestCtlItemViewCommands::Column(const QString& sql)
-{
-    Result<std::unique_ptr<Recordset>> rows = m_fx->db().OpenRecordset(sql, RecordsetType::ForwardOnly, true);
-    if (!rows)
-        return {"statement failed: " + rows.error().message};
-    QStringList found;
-    for (Recordset& rs = *rows.value(); !rs.Eof(); rs.MoveNext())
-        found << rs.Value(0).toString();
-    return found;
-}
-
 int TestCtlItemViewCommands::AddBook(const QString& subject, const QString& title, const QString& editor)
 {
     QString quotedTitle = title;
@@ -186,7 +174,7 @@ void TestCtlItemViewCommands::everyViewTypeShowsItsItems()
     GridColumn* id = view.GridExControl()->ColumnByKey("ID");
     for (int row = 1; row <= view.GridExControl()->RowCount(); ++row)
         shown << view.GridExControl()->RowValue(row, id->Index()).toString();
-    QCOMPARE(shown, Column(sql));
+    QCOMPARE(shown, m_fx->Column(sql));
     QVERIFY(!shown.isEmpty());
     if (viewType == ctlItemView::SingleItem) {
         // The card shows every column but the icon one, hidden columns included.
@@ -220,14 +208,14 @@ void TestCtlItemViewCommands::cellEditStampsModifiedAndRegistersPeopleOnce()
              qPrintable(m_fx->Value("SELECT [Modified] FROM [" + m_table + "]" + where)));
     const QString people = "SELECT [Name] FROM [" + m_people->DBName() + "] WHERE [Category] = '" +
                            QString::number(m_fx->books->ID()) + "' ORDER BY [Name]";
-    QCOMPARE(Column(people), QStringList({"Jones", "Smith"}));
+    QCOMPARE(m_fx->Column(people), QStringList({"Jones", "Smith"}));
 
     // Typing the names again adds nobody; a title edit stamps too and reports the new title.
     QVERIFY(m_fx->db().Execute("UPDATE [" + m_table + "] SET [Modified] = Null" + where));
     QSignalSpy titles(view.get(), &ctlItemView::TitleChange);
     driver.Enter(RowOf(*view, dune), grid->ColumnByKey("Editor")->Index(), "Jones");
     driver.Enter(RowOf(*view, dune), grid->ColumnByKey("Title")->Index(), "Dune Messiah");
-    QCOMPARE(Column(people), QStringList({"Jones", "Smith"}));
+    QCOMPARE(m_fx->Column(people), QStringList({"Jones", "Smith"}));
     QVERIFY(!m_fx->Value("SELECT [Modified] FROM [" + m_table + "]" + where).isEmpty());
     QCOMPARE(titles.count(), 1);
     QCOMPARE(titles.first().first().toString(), QString("Dune Messiah"));
@@ -375,8 +363,8 @@ void TestCtlItemViewCommands::deleteRemovesTheItemsLinksAndNothingElse()
     QCOMPARE(m_fx->ui.messages.last(), QString("Continue with delete of selected item(s)?\r\n\r\nThis operation will "
                                                "also remove any relational links associated with the item(s)."));
     QCOMPARE(confirmed.count(), 1);
-    QCOMPARE(Column("SELECT [ID] FROM [" + m_table + "]"), QStringList(QString::number(emma)));
-    QCOMPARE(Column("SELECT [Title] FROM [" + m_relational->DBName() + "] ORDER BY [Title]"),
+    QCOMPARE(m_fx->Column("SELECT [ID] FROM [" + m_table + "]"), QStringList(QString::number(emma)));
+    QCOMPARE(m_fx->Column("SELECT [Title] FROM [" + m_relational->DBName() + "] ORDER BY [Title]"),
              QStringList({"Emma", "X"}));
     QCOMPARE(counts.last().first().toInt(), 1);
     QCOMPARE(grid->RowCount(), 1);
@@ -388,7 +376,7 @@ void TestCtlItemViewCommands::deleteRemovesTheItemsLinksAndNothingElse()
     links->GridExControl()->SelectRow(RowOf(*links, emma));
     m_fx->ui.answers << UserInterface::Yes;
     links->DeleteSelected();
-    QCOMPARE(Column("SELECT [Title] FROM [" + m_relational->DBName() + "]"), QStringList("X"));
+    QCOMPARE(m_fx->Column("SELECT [Title] FROM [" + m_relational->DBName() + "]"), QStringList("X"));
     QCOMPARE(m_fx->Count("SELECT COUNT(*) FROM [" + m_table + "]"), 1);
 }
 
@@ -410,11 +398,11 @@ void TestCtlItemViewCommands::moveToSubject()
     grid->SelectRow(RowOf(*view, walden));
     frmMoveToSubject::QueueAnswerForTesting(QString()); // cancelled
     view->MoveToSubject();
-    QCOMPARE(Column(treeIds), QStringList({m_plain, m_plain, m_plain}));
+    QCOMPARE(m_fx->Column(treeIds), QStringList({m_plain, m_plain, m_plain}));
 
     frmMoveToSubject::QueueAnswerForTesting(m_other);
     view->MoveToSubject();
-    QCOMPARE(Column(treeIds), QStringList({m_other, m_plain, m_other}));
+    QCOMPARE(m_fx->Column(treeIds), QStringList({m_other, m_plain, m_other}));
     QCOMPARE(grid->RowCount(), 1); // gone from this subject's list
     QCOMPARE(view->CurrentID(), emma);
 
@@ -425,7 +413,7 @@ void TestCtlItemViewCommands::moveToSubject()
     root->GridExControl()->SelectRow(RowOf(*root, emma));
     frmMoveToSubject::QueueAnswerForTesting(m_fx->books->DBName());
     root->MoveToSubject();
-    QCOMPARE(Column(treeIds), QStringList({m_other, "0", m_other}));
+    QCOMPARE(m_fx->Column(treeIds), QStringList({m_other, "0", m_other}));
     QCOMPARE(root->GridExControl()->RowCount(), 3);
 }
 
@@ -448,10 +436,10 @@ void TestCtlItemViewCommands::moveUnderAnItem()
 
     frmMoveToItem::QueueAnswerForTesting(0);
     view->MoveToItem();
-    QCOMPARE(Column(parents), QStringList({"", "", ""}));
+    QCOMPARE(m_fx->Column(parents), QStringList({"", "", ""}));
     frmMoveToItem::QueueAnswerForTesting(dune);
     view->MoveToItem();
-    QCOMPARE(Column(parents), QStringList({QString::number(dune), QString::number(dune), ""}));
+    QCOMPARE(m_fx->Column(parents), QStringList({QString::number(dune), QString::number(dune), ""}));
 
     // The sub-item list of the book now shows them; a category without a parent offers no such move.
     ctlItemView subItems;
@@ -482,7 +470,7 @@ void TestCtlItemViewCommands::relationalLinkKeepsAnApostropheInTheTitle()
     const QString links = "SELECT [TreeID] & '|' & [Category] & '|' & [RecordID] & '|' & [Title] FROM [" +
                           m_relational->DBName() + "] ORDER BY [Title]";
     const QString books = QString::number(m_fx->books->ID());
-    QCOMPARE(Column(links), QStringList({favourites + "|" + books + "|" + QString::number(dune) + "|Dune",
+    QCOMPARE(m_fx->Column(links), QStringList({favourites + "|" + books + "|" + QString::number(dune) + "|Dune",
                                          favourites + "|" + books + "|" + QString::number(guide) +
                                              "|O'Brien's Guide"}));
 

@@ -38,12 +38,7 @@ void TestItemStatements::init()
 
 QStringList TestItemStatements::Run(const QString& sql)
 {
-    Result<std::unique_ptr<Recordset>> rows = m_fx->db().OpenRecordset(sql, RecordsetType::ForwardOnly, true);
-    if (!rows)
-        return {"statement failed: " + rows.error().message};
-    QStringList found;
-    for (Recordset& rs = *rows.value(); !rs.Eof(); rs.MoveNext())
-        found << rs.Value(0).toString();
+    QStringList found = m_fx->Column(sql);
     found.sort();
     return found;
 }

@@ -2,11 +2,13 @@
 #include "CatalogFixture.h"
 
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include "app/clsCatalog.h"
 #include "model/Category.h"
 #include "model/Subject.h"
+#include "platform/Recordset.h"
 #include "storage/modDBCreation.h"
 #include "storage/modDBOperations.h"
 
@@ -75,6 +77,17 @@ public:
     }
 
     QString Value(const QString& sql) { return modDBOperations::QueryValue(&db(), sql); }
+    // The first field of every row of a statement, as text, in the order read.
+    QStringList Column(const QString& sql)
+    {
+        Result<std::unique_ptr<Recordset>> rows = db().OpenRecordset(sql, RecordsetType::ForwardOnly, true);
+        if (!rows)
+            return {QStringLiteral("statement failed: ") + rows.error().message};
+        QStringList found;
+        for (Recordset& rs = *rows.value(); !rs.Eof(); rs.MoveNext())
+            found << rs.Value(0).toString();
+        return found;
+    }
     qint64 Count(const QString& sql) { return modDBOperations::QueryCount(sql, &db()); }
 
     Category* books = nullptr;
