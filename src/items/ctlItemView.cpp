@@ -249,6 +249,11 @@ void ctlItemView::RefreshView(clsQuery* query, const QString& personName)
         return;
 
     BusyPointer busy;
+    // An edit still open belongs to the rows shown so far (and their subject); after the load the remembered
+    // subject is forgotten, so that names typed into the new rows go to the new subject's category.
+    if (m_grid->IsEditing())
+        m_grid->CommitPendingEdit();
+    m_previousSubject.reset();
     m_lastClickedId = 0;
     m_titlePos = 0;
     if (m_viewType != SingleItem && m_viewType != ItemPicker)

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void printsTheMemo();
     void editorWindowsOneItemOneWindow();
     void paneFollowsTheCurrentItem();
+    void relationalLinkOpensTheLinkedItem();
 
 private:
     // An editor shown on an item, on the given tab.
@@ -356,6 +357,25 @@ void TestCtlItemEditor::paneFollowsTheCurrentItem()
     driver.Click(2, grid->ColumnByKey("Title")->Index());
     QCOMPARE(pane->ID(), emma);
     QCOMPARE(pane->ValueView()->GetTitle(), QString("Emma"));
+}
+
+void TestCtlItemEditor::relationalLinkOpensTheLinkedItem()
+{
+    frmMain main;
+    main.show();
+    QVERIFY(m_relational->RootSubject().OpenSubject());
+    ctlItemView* list = main.ItemView();
+    QCOMPARE(list->ViewType(), int(ctlItemView::RelationalItems));
+    QCOMPARE(list->CurrentID(), m_dune);
+    // The pane and a double-click both show the book, in the book's own category.
+    QCOMPARE(main.ItemEditor()->subject()->category(), m_fx->books);
+    QCOMPARE(main.ItemEditor()->ValueView()->GetTitle(), QString("Dune"));
+    Q_EMIT list->GridExControl()->DoubleClicked();
+    QCOMPARE(main.EditorWindows()->Windows().size(), 1);
+    frmEdit* window = main.EditorWindows()->Windows().first();
+    QCOMPARE(window->CategoryID(), m_fx->books->ID());
+    QCOMPARE(window->ItemID(), m_dune);
+    QCOMPARE(window->windowTitle(), QString("Dune"));
 }
 
 QTEST_MAIN(TestCtlItemEditor)

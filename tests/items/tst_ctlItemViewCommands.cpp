@@ -219,6 +219,17 @@ void TestCtlItemViewCommands::cellEditStampsModifiedAndRegistersPeopleOnce()
     QVERIFY(!m_fx->Value("SELECT [Modified] FROM [" + m_table + "]" + where).isEmpty());
     QCOMPARE(titles.count(), 1);
     QCOMPARE(titles.first().first().toString(), QString("Dune Messiah"));
+
+    // After the list moves to another category, names typed there are that category's people.
+    Category* films = m_fx->AddCategory("Films");
+    QVERIFY(modDBOperations::AddField(m_fx->db(), films->DBName(), "Director", clsColumn::People, false, false, false,
+                                      0, films));
+    const int alien = m_fx->AddItem(films, "[Title]", "'Alien'");
+    view->SetSubject(films->RootSubject());
+    view->RefreshView();
+    driver.Enter(RowOf(*view, alien), grid->ColumnByKey("Director")->Index(), "Scott");
+    QCOMPARE(m_fx->Column("SELECT [Category] FROM [" + m_people->DBName() + "] WHERE [Name] = 'Scott'"),
+             QStringList(QString::number(films->ID())));
 }
 
 void TestCtlItemViewCommands::valueOfTheWrongTypeIsRefused()
