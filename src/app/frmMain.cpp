@@ -10,6 +10,7 @@
 #include "controls/ShellOpen.h"
 #include "controls/WindowHelpers.h"
 #include "controls/clsCommonDialog.h"
+#include "controls/ctlDataGrid.h"
 #include "items/GuiEditorWindows.h"
 #include "items/ctlItemEditor.h"
 #include "items/ctlItemView.h"
@@ -358,6 +359,11 @@ void frmMain::BuildBody()
     connect(m_itemEditor, &ctlItemEditor::CloseClick, this, [this] { SetItemEditorVisible(false); });
     connect(m_itemView, &ctlItemView::Click, this, &frmMain::ShowItemInEditor);
     connect(m_itemView, &ctlItemView::DeleteConfirmed, m_itemEditor, &ctlItemEditor::Reset);
+    // A value changed in the pane's card shows in the list at once.
+    connect(m_itemEditor->ValueView()->GridExControl(), &ctlDataGrid::CellCommitted, this, [this] {
+        if (m_itemView->GridExControl()->IsBound())
+            m_itemView->GridExControl()->Refetch();
+    });
     m_itemViewPane->setMinimumHeight(TwipsToPixels(600));
     m_editorPane->setMinimumHeight(TwipsToPixels(600));
 

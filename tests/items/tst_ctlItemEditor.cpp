@@ -357,6 +357,10 @@ void TestCtlItemEditor::paneFollowsTheCurrentItem()
     driver.Click(2, grid->ColumnByKey("Title")->Index());
     QCOMPARE(pane->ID(), emma);
     QCOMPARE(pane->ValueView()->GetTitle(), QString("Emma"));
+    // A title changed in the pane's card shows in the list.
+    ctlDataGrid* card = pane->ValueView()->GridExControl();
+    QVERIFY(!card->SetValue(card->ColumnByKey("Title")->Index(), "Emma Woodhouse"));
+    QCOMPARE(grid->RowValue(2, grid->ColumnByKey("Title")->Index()).toString(), QString("Emma Woodhouse"));
 }
 
 void TestCtlItemEditor::relationalLinkOpensTheLinkedItem()
