@@ -10,17 +10,16 @@
 #include <QPainter>
 #include <QScrollBar>
 
-GridCardView::GridCardView(ctlDataGrid* grid) : QAbstractItemView(grid), m_grid(grid)
+GridCardView::GridCardView(ctlDataGrid* grid)
+    : QAbstractItemView(grid), m_grid(grid), m_clickEdit(this, [this](const QModelIndex& cell) {
+          if (state() != EditingState)
+              QAbstractItemView::edit(cell, AllEditTriggers, nullptr);
+      })
 {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
-    m_clickEdit.setSingleShot(true);
-    connect(&m_clickEdit, &QTimer::timeout, this, [this] {
-        if (m_clickEditCell.isValid() && m_clickEditCell == currentIndex() && state() != EditingState)
-            QAbstractItemView::edit(m_clickEditCell, AllEditTriggers, nullptr);
-    });
     setTabKeyNavigation(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -351,7 +350,7 @@ void GridCardView::keyReleaseEvent(QKeyEvent* event)
 
 bool GridCardView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
-    m_clickEdit.stop();
+    m_clickEdit.Cancel();
     return QAbstractItemView::edit(index, trigger, event);
 }
 
@@ -359,9 +358,7 @@ void GridCardView::mousePressEvent(QMouseEvent* event)
 {
     Q_EMIT m_grid->MouseDown(event->button(), event->modifiers(), event->position().toPoint());
     const QModelIndex index = indexAt(event->position().toPoint());
-    m_clickEdit.stop();
-    m_pressOnCurrent = index.isValid() && index == currentIndex() && event->button() == Qt::LeftButton &&
-                       event->modifiers() == Qt::NoModifier;
+    m_clickEdit.Pressed(index, event);
     QAbstractItemView::mousePressEvent(event);
 }
 
@@ -369,19 +366,13 @@ void GridCardView::mouseReleaseEvent(QMouseEvent* event)
 {
     QAbstractItemView::mouseReleaseEvent(event);
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (m_pressOnCurrent && index == currentIndex() && state() != EditingState &&
-        (index.flags() & Qt::ItemIsEditable)) {
-        m_clickEditCell = index;
-        m_clickEdit.start(QApplication::doubleClickInterval());
-    }
-    m_pressOnCurrent = false;
+    m_clickEdit.Released(index, state() == EditingState);
     Q_EMIT m_grid->MouseUp(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void GridCardView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    m_clickEdit.stop();
-    m_pressOnCurrent = false;
+    m_clickEdit.Cancel();
     Q_EMIT m_grid->DoubleClicked();
     QAbstractItemView::mouseDoubleClickEvent(event);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "controls/GridClickToEdit.h"
 #include <QAbstractItemView>
 #include <QPersistentModelIndex>
 #include <QTimer>
@@ -63,9 +64,6 @@ private:
     ctlDataGrid* m_grid;
     Metrics m_metrics;
     QList<int> m_visible; // model columns shown, left-to-right order of the grid
-    // A click on the current field opens its editor once no double click follows; a typed key opens it at once.
-    QTimer m_clickEdit;
-    QPersistentModelIndex m_clickEditCell;
-    bool m_pressOnCurrent = false;
+    GridClickToEdit m_clickEdit;
     static constexpr int Margin = 8;
 };

@@ -18,18 +18,17 @@ using RowKind = GridModel::RowKind;
 constexpr int LevelIndent = 18;
 } // namespace
 
-GridTableView::GridTableView(ctlDataGrid* grid) : QTableView(grid), m_grid(grid), m_header(new GridHeader(grid, this))
+GridTableView::GridTableView(ctlDataGrid* grid)
+    : QTableView(grid), m_grid(grid), m_header(new GridHeader(grid, this)), m_clickEdit(this, [this](const QModelIndex& cell) {
+          if (state() != EditingState)
+              QTableView::edit(cell, AllEditTriggers, nullptr);
+      })
 {
     setHorizontalHeader(m_header);
     setVerticalHeader(new GridRowSelector(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
-    m_clickEdit.setSingleShot(true);
-    connect(&m_clickEdit, &QTimer::timeout, this, [this] {
-        if (m_clickEditCell.isValid() && m_clickEditCell == currentIndex() && state() != EditingState)
-            QTableView::edit(m_clickEditCell, AllEditTriggers, nullptr);
-    });
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -155,7 +154,7 @@ void GridTableView::paintEvent(QPaintEvent* event)
 
 bool GridTableView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
-    m_clickEdit.stop();
+    m_clickEdit.Cancel();
     if (index.isValid() && gridModel() && gridModel()->Ref(index.row()).kind == RowKind::Group)
         return false;
     return QTableView::edit(index, trigger, event);
@@ -214,9 +213,7 @@ void GridTableView::mousePressEvent(QMouseEvent* event)
     const QPoint pos = event->position().toPoint();
     Q_EMIT m_grid->MouseDown(event->button(), event->modifiers(), pos);
     const QModelIndex index = indexAt(pos);
-    m_clickEdit.stop();
-    m_pressOnCurrent = index.isValid() && index == currentIndex() && event->button() == Qt::LeftButton &&
-                       event->modifiers() == Qt::NoModifier;
+    m_clickEdit.Pressed(index, event);
     GridModel* grid = gridModel();
     if (index.isValid() && grid && event->button() == Qt::LeftButton) {
         const GridModel::RowRef ref = grid->Ref(index.row());
@@ -242,19 +239,13 @@ void GridTableView::mouseReleaseEvent(QMouseEvent* event)
 {
     QTableView::mouseReleaseEvent(event);
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (m_pressOnCurrent && index == currentIndex() && state() != EditingState &&
-        (index.flags() & Qt::ItemIsEditable)) {
-        m_clickEditCell = index;
-        m_clickEdit.start(QApplication::doubleClickInterval());
-    }
-    m_pressOnCurrent = false;
+    m_clickEdit.Released(index, state() == EditingState);
     Q_EMIT m_grid->MouseUp(event->button(), event->modifiers(), event->position().toPoint());
 }
 
 void GridTableView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    m_clickEdit.stop();
-    m_pressOnCurrent = false;
+    m_clickEdit.Cancel();
     const QModelIndex index = indexAt(event->position().toPoint());
     GridModel* grid = gridModel();
     if (index.isValid() && grid && grid->Ref(index.row()).kind == RowKind::Group) {

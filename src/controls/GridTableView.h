@@ -1,4 +1,5 @@
 #pragma once
+#include "controls/GridClickToEdit.h"
 #include <QPersistentModelIndex>
 #include <QTableView>
 #include <QTimer>
@@ -42,8 +43,5 @@ private:
 
     ctlDataGrid* m_grid;
     GridHeader* m_header;
-    // A click on the current cell opens its editor once no double click follows; a typed key opens it at once.
-    QTimer m_clickEdit;
-    QPersistentModelIndex m_clickEditCell;
-    bool m_pressOnCurrent = false;
+    GridClickToEdit m_clickEdit;
 };
