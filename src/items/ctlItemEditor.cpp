@@ -124,7 +124,14 @@ ctlItemEditor::ctlItemEditor(QWidget* parent) : QWidget(parent)
     connect(m_tabs, &QTabWidget::currentChanged, this, &ctlItemEditor::TabShown);
 }
 
-ctlItemEditor::~ctlItemEditor() = default;
+ctlItemEditor::~ctlItemEditor()
+{
+    // Deleting the pages makes the tabs and the memo report changes; nothing here may hear them any more.
+    m_tabs->disconnect(this);
+    m_memoBox->document()->disconnect(this);
+    m_memoBox->disconnect(this);
+    m_valueView->disconnect(this);
+}
 
 QAction* ctlItemEditor::AddButton(QToolBar* toolbar, const QString& key, const QString& icon, const QString& tip)
 {

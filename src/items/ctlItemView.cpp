@@ -153,6 +153,12 @@ ctlItemView::ctlItemView(QWidget* parent) : QWidget(parent)
 
 ctlItemView::~ctlItemView()
 {
+    // The grid outlives this object's members while Qt deletes the children; an editor it closes then must
+    // not call back into a half-destroyed view.
+    m_grid->disconnect(this);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_grid->TableView()),
+                                    static_cast<QAbstractItemView*>(m_grid->CardView())})
+        view->selectionModel()->disconnect(this);
     if (ItemViewInterface::Main() == this)
         ItemViewInterface::SetMain(nullptr);
 }

@@ -176,6 +176,9 @@ void ctlItemView::CellEditEnded(int column)
             AddPeopleNames(m_grid->RowValue(row, column).toString(), category->DrawCategory()->ID());
     }
     m_previousSubject.reset();
+    // What was just typed is offered in the next cell of the column.
+    if (column == m_candidateColumn && CompletesCell(edited))
+        FillCandidates(edited);
 }
 
 void ctlItemView::DataError(int number, bool* showMessage)

@@ -563,6 +563,14 @@ void TestCtlItemViewCommands::typeAheadCompletesAndBackspaceDoesNot()
     GridDriver::Press(Qt::Key_Return);
     QCOMPARE(m_fx->Value("SELECT [Editor] FROM [" + m_table + "] WHERE [ID] = " + QString::number(dune)),
              QString("Smithers"));
+
+    // A name typed in one row is offered in the next without leaving the column.
+    const int emma = AddBook(m_plain, "Emma");
+    view->RefreshView();
+    driver.Enter(RowOf(*view, dune), grid->ColumnByKey("Editor")->Index(), "Zelazny");
+    driver.Click(RowOf(*view, emma), grid->ColumnByKey("Editor")->Index());
+    GridDriver::Type("ze");
+    QCOMPARE(grid->EditText(), QString("Zelazny"));
 }
 
 void TestCtlItemViewCommands::cellButtons()
