@@ -1,3 +1,4 @@
+#include "EngineTestHelpers.h"
 #include "platform/Database.h"
 #include "platform/SqliteValues.h"
 
@@ -57,7 +58,7 @@ private Q_SLOTS:
 private:
     Database& db() { return *m_db; }
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    QVariant raw(const QString& sql);
+    QVariant raw(const QString& sql) { return EngineTest::Raw(db(), sql); }
     // Everything about a table that a failed change must leave alone.
     QString fingerprint(const QString& table);
     void makeItems();
@@ -68,34 +69,9 @@ private:
 };
 
 namespace {
-FieldDef Field(const char* name, FieldType type, int size = 0, bool zeroLength = false, bool required = false,
-               const char* defaultValue = "")
-{
-    FieldDef field;
-    field.name = QString::fromUtf8(name);
-    field.type = type;
-    field.size = size;
-    field.allowZeroLength = zeroLength;
-    field.required = required;
-    field.defaultValue = QString::fromUtf8(defaultValue);
-    return field;
-}
-
-FieldDef Id(const char* name = "ID")
-{
-    FieldDef id = Field(name, FieldType::Long, 0, false, false, "GenUniqueID()");
-    id.attributes = FieldAttribute::FixedSize | FieldAttribute::AutoIncrement;
-    return id;
-}
-
-IndexDef Index(const char* name, const QStringList& fields, bool unique = false)
-{
-    IndexDef index;
-    index.name = QString::fromUtf8(name);
-    index.fields = fields;
-    index.unique = unique;
-    return index;
-}
+using EngineTest::Field;
+using EngineTest::Id;
+using EngineTest::Index;
 
 QString YesNo(bool flag) { return flag ? QStringLiteral("true") : QStringLiteral("false"); }
 
@@ -148,18 +124,6 @@ bool MakeForeignDatabase(const QString& file, bool wal)
     return sqlite3_exec(handle.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 } // namespace
-
-QVariant TestDatabase::raw(const QString& sql)
-{
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db().handle(), sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-        return QStringLiteral("prepare failed: ") + QString::fromUtf8(sqlite3_errmsg(db().handle()));
-    QVariant value;
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-        value = SqliteValues::Column(stmt, 0);
-    sqlite3_finalize(stmt);
-    return value;
-}
 
 QString TestDatabase::fingerprint(const QString& table)
 {

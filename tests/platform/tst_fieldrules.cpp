@@ -1,3 +1,4 @@
+#include "EngineTestHelpers.h"
 #include "platform/Database.h"
 #include "platform/SqliteValues.h"
 
@@ -28,7 +29,7 @@ private Q_SLOTS:
 private:
     Database& db() { return *m_db; }
     // The stored value as SQLite holds it, without the engine's typing.
-    QVariant raw(const QString& sql);
+    QVariant raw(const QString& sql) { return EngineTest::Raw(db(), sql); }
     int rowCount(const QString& table) { return raw(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)).toInt(); }
 
     QTemporaryDir m_templateDir;
@@ -37,25 +38,8 @@ private:
 };
 
 namespace {
-FieldDef Field(const char* name, FieldType type, int size = 0, bool zeroLength = false, bool required = false,
-               const char* defaultValue = "")
-{
-    FieldDef field;
-    field.name = QString::fromUtf8(name);
-    field.type = type;
-    field.size = size;
-    field.allowZeroLength = zeroLength;
-    field.required = required;
-    field.defaultValue = QString::fromUtf8(defaultValue);
-    return field;
-}
-
-FieldDef Id()
-{
-    FieldDef id = Field("ID", FieldType::Long, 0, false, false, "GenUniqueID()");
-    id.attributes = FieldAttribute::FixedSize | FieldAttribute::AutoIncrement;
-    return id;
-}
+using EngineTest::Field;
+using EngineTest::Id;
 
 TableDef RulesTable()
 {
@@ -92,18 +76,6 @@ TableDef DefaultsTable()
 
 const QDateTime Jan2 = QDateTime(QDate(2000, 1, 2), QTime(0, 0));
 } // namespace
-
-QVariant TestFieldRules::raw(const QString& sql)
-{
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db().handle(), sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-        return QStringLiteral("prepare failed: ") + QString::fromUtf8(sqlite3_errmsg(db().handle()));
-    QVariant value;
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-        value = SqliteValues::Column(stmt, 0);
-    sqlite3_finalize(stmt);
-    return value;
-}
 
 // The tables are made once; each test works on a fresh copy of the file.
 void TestFieldRules::initTestCase()

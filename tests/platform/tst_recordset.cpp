@@ -1,3 +1,4 @@
+#include "EngineTestHelpers.h"
 #include "platform/Database.h"
 #include "platform/SqliteValues.h"
 
@@ -44,7 +45,7 @@ private Q_SLOTS:
 
 private:
     Database& db() { return *m_db; }
-    QVariant raw(const QString& sql);
+    QVariant raw(const QString& sql) { return EngineTest::Raw(db(), sql); }
     QString titles(Recordset& rs); // all rows from the current one on, as "a,b,c"
 
     QTemporaryDir m_templateDir;
@@ -55,12 +56,7 @@ private:
 namespace {
 FieldDef Field(const char* name, FieldType type, int size = 0)
 {
-    FieldDef field;
-    field.name = QString::fromUtf8(name);
-    field.type = type;
-    field.size = size;
-    field.allowZeroLength = true;
-    return field;
+    return EngineTest::Field(name, type, size, true);
 }
 
 std::unique_ptr<Recordset> Take(Result<std::unique_ptr<Recordset>> opened)
@@ -72,18 +68,6 @@ std::unique_ptr<Recordset> Take(Result<std::unique_ptr<Recordset>> opened)
     return std::move(opened.value());
 }
 } // namespace
-
-QVariant TestRecordset::raw(const QString& sql)
-{
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db().handle(), sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-        return QStringLiteral("prepare failed: ") + QString::fromUtf8(sqlite3_errmsg(db().handle()));
-    QVariant value;
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-        value = SqliteValues::Column(stmt, 0);
-    sqlite3_finalize(stmt);
-    return value;
-}
 
 QString TestRecordset::titles(Recordset& rs)
 {
