@@ -99,6 +99,16 @@ QString Read(const QString& rtf, QStringList* problems = nullptr)
     return sink.events;
 }
 
+// The body of the table-driven reading tests: the row's RTF reads as expected, and the reader's output is sound.
+void ReadsAsExpected()
+{
+    QFETCH(QString, rtf);
+    QFETCH(QString, expected);
+    QStringList problems;
+    QCOMPARE(Read(rtf, &problems), expected);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+}
+
 QByteArray Fixture(const QString& name)
 {
     QFile file(QStringLiteral(KESTROWAN_TEST_DATA_DIR "/rtf/") + name);
@@ -179,11 +189,7 @@ private Q_SLOTS:
 
     void formatting()
     {
-        QFETCH(QString, rtf);
-        QFETCH(QString, expected);
-        QStringList problems;
-        QCOMPARE(Read(rtf, &problems), expected);
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+        ReadsAsExpected();
     }
 
     void unicode_data()
@@ -231,11 +237,7 @@ private Q_SLOTS:
 
     void unicode()
     {
-        QFETCH(QString, rtf);
-        QFETCH(QString, expected);
-        QStringList problems;
-        QCOMPARE(Read(rtf, &problems), expected);
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+        ReadsAsExpected();
     }
 
     // Literal bytes above 0x7F in a file are in the document's code page.
@@ -286,11 +288,7 @@ private Q_SLOTS:
 
     void destinationsSkipped()
     {
-        QFETCH(QString, rtf);
-        QFETCH(QString, expected);
-        QStringList problems;
-        QCOMPARE(Read(rtf, &problems), expected);
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+        ReadsAsExpected();
     }
 
     void malformed_data()
@@ -332,11 +330,7 @@ private Q_SLOTS:
 
     void malformed()
     {
-        QFETCH(QString, rtf);
-        QFETCH(QString, expected);
-        QStringList problems;
-        QCOMPARE(Read(rtf, &problems), expected);
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+        ReadsAsExpected();
     }
 
     // Random bytes after a valid start: no crash, no hang, and nothing a sink must not see.
