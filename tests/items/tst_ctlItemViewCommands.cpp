@@ -47,6 +47,7 @@ private Q_SLOTS:
     void moveDialogsWorkedByHand();
     void typeAheadCompletesAndBackspaceDoesNot();
     void cellButtons();
+    void keys();
     void menuFollowsViewTypeAndSelection_data();
     void menuFollowsViewTypeAndSelection();
 
@@ -607,6 +608,40 @@ void TestCtlItemViewCommands::cellButtons()
     QCOMPARE(opened.size(), 3);
     QCOMPARE(m_fx->ui.messages.last(), QString("Entering an email or internet address in this column will allow you "
                                                "to open it in the appropriate program."));
+}
+
+void TestCtlItemViewCommands::keys()
+{
+    const int dune = AddBook(m_plain, "Dune");
+    AddBook(m_plain, "Emma");
+    auto view = ShowView(Subject(m_plain));
+    QVERIFY(view);
+    view->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(view.get()));
+    ctlDataGrid* grid = view->GridExControl();
+    grid->ActiveView()->setFocus();
+
+    QTest::keyClick(grid->ActiveView(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(grid->SelectedCount(), 2);
+    // Ctrl+Ins adds an item under the subject and starts on its title.
+    QTest::keyClick(grid->ActiveView(), Qt::Key_Insert, Qt::ControlModifier);
+    QCOMPARE(m_fx->Count("SELECT COUNT(*) FROM [" + m_table + "] WHERE [TreeID] = " + m_plain), 3);
+    QVERIFY(grid->IsEditing());
+    QCOMPARE(grid->Col(), grid->ColumnByKey("Title")->Index());
+    grid->CancelEdit();
+
+    // On the card, Tab goes from value to value.
+    auto card = ShowView(Subject(m_plain), ctlItemView::SingleItem);
+    card->Reset(true);
+    card->SingleItemID = dune;
+    card->RefreshView();
+    ctlDataGrid* values = card->GridExControl();
+    values->SetCol(values->ColumnByKey("Title")->Index());
+    card->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(card.get()));
+    values->ActiveView()->setFocus();
+    QTest::keyClick(values->ActiveView(), Qt::Key_Tab);
+    QCOMPARE(values->Column(values->Col())->Position(), values->ColumnByKey("Title")->Position() + 1);
 }
 
 void TestCtlItemViewCommands::menuFollowsViewTypeAndSelection_data()
