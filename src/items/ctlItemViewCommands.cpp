@@ -9,6 +9,7 @@
 #include "controls/ctlDataGrid.h"
 #include "items/InternetAddress.h"
 #include "items/ItemCommands.h"
+#include "items/frmGroupBy.h"
 #include "items/frmMoveToItem.h"
 #include "items/frmMoveToSubject.h"
 #include "items/frmSingleValueSelect.h"
@@ -393,7 +394,9 @@ void ctlItemView::ShowColumnManager()
 
 void ctlItemView::GroupBy()
 {
-    if (!m_subject)
+    if (!m_subject || m_grid->layout() != ctlDataGrid::Layout::Table)
         return;
-    NotAvailableYet(QStringLiteral("Grouping items"));
+    frmGroupBy::GroupGrid(*this, window());
+    // Kept with the subject whatever the person chose, so the next load shows the list as it is now.
+    m_subject->SaveGrouping(*m_grid);
 }
