@@ -7,6 +7,7 @@
 #include "controls/GridRecordset.h"
 #include "controls/ShellOpen.h"
 #include "controls/ctlDataGrid.h"
+#include "items/GuiPublish.h"
 #include "items/InternetAddress.h"
 #include "items/ItemCommands.h"
 #include "items/frmGroupBy.h"
@@ -19,6 +20,7 @@
 #include "model/clsColumn.h"
 #include "platform/Database.h"
 #include "platform/UserInterface.h"
+#include "publish/clsHTMLOutput.h"
 #include "storage/modDBOperations.h"
 
 #include <QCursor>
@@ -377,10 +379,29 @@ void ctlItemView::CreateRelationalLinks()
 
 void ctlItemView::Publish(int openType)
 {
-    Q_UNUSED(openType);
-    if (SelectedIds().isEmpty())
+    Category* category = m_subject ? m_subject->category() : nullptr;
+    const QList<int> ids = SelectedIds();
+    if (!category || ids.isEmpty())
         return;
-    NotAvailableYet(QStringLiteral("Publishing items"));
+    Result<QString> page = QString();
+    {
+        BusyPointer busy;
+        Ui().ProgressShow(QStringLiteral("Generating HTML..."), int(ids.size()));
+        clsHTMLOutput output;
+        DbError error = output.Begin(*category);
+        for (int id : ids) {
+            if (!error)
+                error = output.AddID(id);
+            Ui().ProgressStep();
+        }
+        page = error ? Result<QString>(error) : output.Finish();
+        Ui().ProgressClose();
+    }
+    if (!page) {
+        CommandFailed(QStringLiteral("The items could not be published."), page.error().message);
+        return;
+    }
+    GuiPublish::DeliverPage(*page, openType, window());
 }
 
 void ctlItemView::ShowColumnManager()
