@@ -120,6 +120,7 @@ void TestCtlItemViewPublish::saveToFileCopiesThePageOfTheSelectedItems()
     clsCommonDialog::QueueAnswerForTesting(target);
     m_view->Publish(1);
     QCOMPARE(clsCommonDialog::LastQuestionForTesting().DialogTitle, QString("Save HTML As..."));
+    QCOMPARE(clsCommonDialog::LastQuestionForTesting().Filter, QString("HTML Document (*.htm)|*.htm"));
     QCOMPARE(m_fx->ui.progressCaption, QString("Generating HTML..."));
     QCOMPARE(m_fx->ui.progressMax, 2);
     QCOMPARE(m_fx->ui.progressSteps, 2);
