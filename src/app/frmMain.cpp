@@ -3,6 +3,7 @@
 #include "app/ProgramInfo.h"
 #include "app/clsCatalog.h"
 #include "app/frmAbout.h"
+#include "app/frmInfo.h"
 #include "app/frmMessage.h"
 #include "app/frmOpen.h"
 #include "controls/CategoryImageList.h"
@@ -151,7 +152,7 @@ void frmMain::BuildMenus()
     m_catalogMenu->addSeparator();
     connect(AddCommand(m_catalogMenu, QStringLiteral("Repair/&Compact")), &QAction::triggered, this, &frmMain::RepairCompact);
     connect(AddCommand(m_catalogMenu, QStringLiteral("&Settings"), QStringLiteral("Settings")), &QAction::triggered, this,
-            [this] { NotAvailableYet(QStringLiteral("The settings dialog")); });
+            [this] { frmInfo::ShowSettings(this, frmInfo::GeneralTab); });
     m_catalogMenu->addSeparator();
     m_utilitiesMenu = m_catalogMenu->addMenu(QStringLiteral("&Utilities"));
     connect(AddCommand(m_utilitiesMenu, QStringLiteral("&Import"), QStringLiteral("Import")), &QAction::triggered, this,

@@ -1,6 +1,8 @@
 // The "Item View" menu: its entries, which of them each view type offers, and their enabling.
 #include "items/ctlItemView.h"
 
+#include "app/frmInfo.h"
+
 #include "platform/UserInterface.h"
 #include "controls/ctlDataGrid.h"
 #include "model/Category.h"
@@ -55,7 +57,7 @@ void ctlItemView::BuildMenu()
     add(publish, QStringLiteral("&Open in Browser"), [this] { Publish(2); });
     add(publish, QStringLiteral("Save to &File"), [this] { Publish(1); });
     publish->addSeparator();
-    add(publish, QStringLiteral("&Settings..."), [this] { NotAvailableYet(QStringLiteral("The settings dialog")); });
+    add(publish, QStringLiteral("&Settings..."), [this] { frmInfo::ShowSettings(this, frmInfo::HTMLOutputTab); });
     m_menu->addSeparator();
 
     // The shortcuts act while the keyboard is in the view; the edit box keeps Del for itself.
