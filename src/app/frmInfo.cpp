@@ -38,12 +38,9 @@ constexpr int SmallestSize = 4;
 constexpr int LargestSize = 72;
 
 // Colours are stored as integers with red in the lowest byte, as the publishing writer reads them.
-QColor StoredColor(const QString& key, QRgb defaultColor)
+QColor StoredColor(const QString& key)
 {
-    bool ok = false;
-    const qlonglong value = UserSettings::Get(key).trimmed().toLongLong(&ok);
-    if (!ok)
-        return QColor(defaultColor);
+    const quint32 value = clsHTMLOutput::StoredColor(key);
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
@@ -263,10 +260,9 @@ void frmInfo::LoadValues()
     const int sizeIndex = output.FontSize() - SmallestSize;
     m_fontSize->setCurrentIndex(sizeIndex >= 0 && sizeIndex < m_fontSize->count() ? sizeIndex : -1);
     m_htmlFont->setCurrentIndex(m_htmlFont->findText(output.FontName(), Qt::MatchStartsWith));
-    for (const QString& key : {QStringLiteral("ColumnCellColor"), QStringLiteral("InfoCellColor")})
-        ShowSwatchColor(findChild<QToolButton*>(key), StoredColor(key, 0xFFFFFF));
-    for (const QString& key : {QStringLiteral("ColumnTextColor"), QStringLiteral("InfoTextColor")})
-        ShowSwatchColor(findChild<QToolButton*>(key), StoredColor(key, 0x000000));
+    for (const QString& key : {QStringLiteral("ColumnCellColor"), QStringLiteral("InfoCellColor"),
+                               QStringLiteral("ColumnTextColor"), QStringLiteral("InfoTextColor")})
+        ShowSwatchColor(findChild<QToolButton*>(key), StoredColor(key));
 }
 
 void frmInfo::ShowSwatchColor(QToolButton* swatch, const QColor& color)

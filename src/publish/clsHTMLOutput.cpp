@@ -31,14 +31,6 @@ int IntegerSetting(const QString& key, int defaultValue)
     return ok ? value : defaultValue;
 }
 
-// Colours are kept as integers, red in the lowest byte.
-quint32 ColorSetting(const QString& key, quint32 defaultValue)
-{
-    bool ok = false;
-    const qlonglong value = UserSettings::Get(key).trimmed().toLongLong(&ok);
-    return ok ? quint32(value) & 0xFFFFFF : defaultValue;
-}
-
 QString Cell(const QString& attributes, const QString& textClass, const QString& html)
 {
     return SP4 + QStringLiteral("<TD ") + attributes + QStringLiteral("><FONT CLASS=\"") + textClass +
@@ -52,14 +44,23 @@ QString BgColor(quint32 color)
 
 } // namespace
 
+quint32 clsHTMLOutput::StoredColor(const QString& key)
+{
+    // Colours are kept as integers, red in the lowest byte.
+    const quint32 defaultValue = key.endsWith(QLatin1String("CellColor")) ? 0xFFFFFF : 0;
+    bool ok = false;
+    const qlonglong value = UserSettings::Get(key).trimmed().toLongLong(&ok);
+    return ok ? quint32(value) & 0xFFFFFF : defaultValue;
+}
+
 clsHTMLOutput::clsHTMLOutput()
     : m_bodyType(IntegerSetting(QStringLiteral("HTMLBodyType"), -1)),
       m_fontName(UserSettings::Get(QStringLiteral("HTMLFont"), Catalog().FontName())),
       m_fontSize(qint16(IntegerSetting(QStringLiteral("PublishFontSize"), 10))),
-      m_columnCell(ColorSetting(QStringLiteral("ColumnCellColor"), 0xFFFFFF)),
-      m_columnText(ColorSetting(QStringLiteral("ColumnTextColor"), 0)),
-      m_infoCell(ColorSetting(QStringLiteral("InfoCellColor"), 0xFFFFFF)),
-      m_infoText(ColorSetting(QStringLiteral("InfoTextColor"), 0))
+      m_columnCell(StoredColor(QStringLiteral("ColumnCellColor"))),
+      m_columnText(StoredColor(QStringLiteral("ColumnTextColor"))),
+      m_infoCell(StoredColor(QStringLiteral("InfoCellColor"))),
+      m_infoText(StoredColor(QStringLiteral("InfoTextColor")))
 {
 }
 

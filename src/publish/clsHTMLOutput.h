@@ -31,6 +31,9 @@ public:
     void SetBodyType(int bodyType) { m_bodyType = bodyType; }
     QString FontName() const { return m_fontName; }
     int FontSize() const { return m_fontSize; }
+    // A colour setting ("ColumnCellColor", "ColumnTextColor", "InfoCellColor", "InfoTextColor") as stored:
+    // red in the lowest byte; cells default to white, text to black.
+    static quint32 StoredColor(const QString& key);
 
     // Picks the columns of the layout and writes the page up to the first item.
     DbError Begin(Category& category);
