@@ -18,16 +18,6 @@ QLocale DisplayLocale()
     return locale.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : locale;
 }
 
-bool IsTrue(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        return text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
-               text.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 || text.toDouble() != 0.0;
-    }
-    return value.toBool() || (value.canConvert<double>() && value.toDouble() != 0.0);
-}
-
 bool IsNumber(const QVariant& value)
 {
     switch (value.typeId()) {
@@ -280,6 +270,16 @@ QVariant GridModel::CellValue(int row, int column) const
     if (ref.kind != RowKind::Record || field < 0)
         return QVariant();
     return m_source->Value(ref.position, field);
+}
+
+bool GridModel::IsTrue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        return text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
+               text.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 || text.toDouble() != 0.0;
+    }
+    return value.toBool() || (value.canConvert<double>() && value.toDouble() != 0.0);
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const

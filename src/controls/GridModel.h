@@ -16,6 +16,9 @@ class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    // A check box cell's state from its value: True/Yes text, or any number but 0.
+    static bool IsTrue(const QVariant& value);
+
     enum Role {
         RowKindRole = Qt::UserRole + 1, // RowKind as int
         GroupTextRole,                  // "Caption: value (n items)"

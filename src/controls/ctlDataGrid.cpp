@@ -39,16 +39,6 @@ bool Unchanged(const QVariant& before, const QVariant& after)
     return before == after;
 }
 
-bool IsTrue(const QVariant& value)
-{
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        return text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
-               text.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 || text.toDouble() != 0.0;
-    }
-    return value.toBool() || (value.canConvert<double>() && value.toDouble() != 0.0);
-}
-
 // Rows covered by a selection, merged, as [first, last] pairs in order.
 std::vector<std::pair<int, int>> SelectedSpans(const QItemSelection& selection)
 {
@@ -275,14 +265,20 @@ GridColumn* ctlDataGrid::AddColumn(const QString& caption, const QString& dataFi
     column->m_key = key;
     GridColumn* made = column.get();
     m_columns.push_back(std::move(column));
-    if (!m_batchColumns) {
-        if (IsUnbound())
-            MakeUnboundSource(m_model->Source()->Count());
-        else
-            m_model->ColumnsChanged();
-        m_card->Relayout();
-    }
+    ColumnSetChanged();
     return made;
+}
+
+void ctlDataGrid::ColumnSetChanged()
+{
+    // A rebind that makes one column per field changes the set once, when its source is installed.
+    if (m_batchColumns)
+        return;
+    if (IsUnbound())
+        MakeUnboundSource(m_model->Source()->Count());
+    else
+        m_model->ColumnsChanged();
+    m_card->Relayout();
 }
 
 void ctlDataGrid::RemoveColumn(int index)
@@ -306,13 +302,7 @@ void ctlDataGrid::RemoveColumn(int index)
     else if (m_cardCaptionColumn > index)
         --m_cardCaptionColumn;
     m_columns.erase(m_columns.begin() + (index - 1));
-    if (!m_batchColumns) {
-        if (IsUnbound())
-            MakeUnboundSource(m_model->Source()->Count());
-        else
-            m_model->ColumnsChanged();
-        m_card->Relayout();
-    }
+    ColumnSetChanged();
 }
 
 void ctlDataGrid::ClearColumns()
@@ -323,13 +313,7 @@ void ctlDataGrid::ClearColumns()
     m_groups.clear();
     m_cardCaptionColumn = 0;
     m_columns.clear();
-    if (!m_batchColumns) {
-        if (IsUnbound())
-            MakeUnboundSource(m_model->Source()->Count());
-        else
-            m_model->ColumnsChanged();
-        m_card->Relayout();
-    }
+    ColumnSetChanged();
 }
 
 void ctlDataGrid::ColumnChanged(GridColumn* column, GridColumn::Aspect aspect)
@@ -963,7 +947,7 @@ void ctlDataGrid::ToggleCheck(const QModelIndex& index)
     const int column = index.column() + 1;
     const QVariant value = m_model->CellValue(index.row(), index.column());
     Q_EMIT CellChanged(column);
-    CommitCell(index, QVariant(!IsTrue(value)));
+    CommitCell(index, QVariant(!GridModel::IsTrue(value)));
     Q_EMIT CellEditEnded(column);
 }
 

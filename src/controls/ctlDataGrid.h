@@ -315,6 +315,8 @@ private:
     void EnsureArranged() const;
     void InstallSource(std::unique_ptr<GridSource> source);
     void MakeUnboundSource(qint64 count);
+    // The columns were added, removed or cleared: the rows and the card follow.
+    void ColumnSetChanged();
     void SyncHeader();
     void ApplyColumn(int logical);
     int ModelRow(int row) const;
