@@ -66,10 +66,7 @@ QString Describe(const QTextDocument& document)
 
 QByteArray Fixture(const QString& name)
 {
-    QFile file(QStringLiteral(KESTROWAN_TEST_DATA_DIR "/rtf/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return ReadTestData(QStringLiteral("rtf/") + name);
 }
 } // namespace
 

@@ -111,10 +111,7 @@ void ReadsAsExpected()
 
 QByteArray Fixture(const QString& name)
 {
-    QFile file(QStringLiteral(KESTROWAN_TEST_DATA_DIR "/rtf/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return ReadTestData(QStringLiteral("rtf/") + name);
 }
 } // namespace
 
