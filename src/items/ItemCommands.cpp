@@ -6,16 +6,9 @@
 #include "model/Category.h"
 #include "platform/Database.h"
 
-#include <QDateTime>
 
 namespace
 {
-QString Now()
-{
-    return QLatin1Char('#') + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
-           QLatin1Char('#');
-}
-
 // Runs one statement per item inside a transaction: all of them or none.
 template <class Statement> DbError RunForEach(Database& db, const QList<int>& ids, Statement statement)
 {
@@ -31,21 +24,10 @@ template <class Statement> DbError RunForEach(Database& db, const QList<int>& id
 
 namespace ItemCommands
 {
-void StampModified(Database& db, const QString& table, int itemId)
+QDateTime StampTime()
 {
-    db.Execute(QStringLiteral("UPDATE [") + table + QStringLiteral("] SET [Modified] = ") + Now() +
-               QStringLiteral(" WHERE [ID] = ") + QString::number(itemId));
-}
-
-void FileNewRow(Database& db, const QString& table, int itemId, int treeId)
-{
-    const QString where = QStringLiteral(" WHERE [ID] = ") + QString::number(itemId);
-    const QString update = QStringLiteral("UPDATE [") + table + QStringLiteral("] SET ");
-    if (treeId != 0)
-        db.Execute(update + QStringLiteral("[TreeID] = ") + QString::number(treeId) + where);
-    const QString now = Now();
-    db.Execute(update + QStringLiteral("[Created] = ") + now + where);
-    db.Execute(update + QStringLiteral("[Modified] = ") + now + where);
+    const QDateTime now = QDateTime::currentDateTime();
+    return now.addMSecs(-now.time().msec());
 }
 
 DbError DeleteRelationalLinks(Database& db, int categoryId, int itemId)

@@ -1,22 +1,19 @@
 #pragma once
 #include "platform/DbError.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
 class Category;
 class Database;
 
-// What the item commands write: time stamps, moves, relational links. Each bulk command runs in one
-// transaction, so a failure leaves every item as it was.
+// What the item commands write: moves, relational links, and the time their stamps carry. Each bulk
+// command runs in one transaction, so a failure leaves every item as it was.
 namespace ItemCommands
 {
-// Sets the item's [Modified] to now. A failure is ignored: the edit itself is already stored.
-void StampModified(Database& db, const QString& table, int itemId);
-
-// Files a new record under its subject (treeId 0 leaves [TreeID] alone) and stamps [Created] and
-// [Modified]. Failures are ignored statement by statement.
-void FileNewRow(Database& db, const QString& table, int itemId, int treeId);
+// The moment for [Created] and [Modified], to the second as every date of the catalog is stored.
+QDateTime StampTime();
 
 // Removes the relational links to one item of a category.
 DbError DeleteRelationalLinks(Database& db, int categoryId, int itemId);

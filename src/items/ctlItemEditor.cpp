@@ -9,6 +9,7 @@
 #include "controls/ctlImageViewer.h"
 #include "controls/ctlDataGrid.h"
 #include "controls/frmFontDialog.h"
+#include "items/ItemCommands.h"
 #include "items/ItemStatements.h"
 #include "items/ctlItemView.h"
 #include "model/Categories.h"
@@ -21,7 +22,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
-#include <QDateTime>
 #include <QHBoxLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -603,8 +603,7 @@ void ctlItemEditor::UpdateItem()
         return;
     if (!record->Edit()) {
         if (m_valuesChanged || m_memoChanged || m_mediaChanged) {
-            const QDateTime now = QDateTime::currentDateTime();
-            record->SetValue(QStringLiteral("Modified"), now.addMSecs(-now.time().msec()));
+            record->SetValue(QStringLiteral("Modified"), ItemCommands::StampTime());
         }
         if (!m_boundMemo.isEmpty() && m_memoChanged)
             record->SetValue(m_boundMemo, RtfDocumentWriter::Write(*m_memoBox->document()));

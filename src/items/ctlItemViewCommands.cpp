@@ -24,7 +24,6 @@
 #include "storage/modDBOperations.h"
 
 #include <QCursor>
-#include <QDateTime>
 #include <QLineEdit>
 
 namespace
@@ -32,13 +31,6 @@ namespace
 const QString TypeMismatchMessage =
     QStringLiteral("The value entered for this column does not match its type.  Please enter a new value or press ESC "
                    "to return the column to its previous value.");
-
-QVariant Now()
-{
-    // Stored to the second, as every other date of the catalog.
-    const QDateTime now = QDateTime::currentDateTime();
-    return now.addMSecs(-now.time().msec());
-}
 } // namespace
 
 void ctlItemView::CommandFailed(const QString& what, const QString& message)
@@ -137,7 +129,7 @@ void ctlItemView::RowInserted()
     // The new record is the last row; it is filed under the subject and stamped.
     GridRecordset& records = m_grid->Recordset();
     if (!records.SetBookmark(m_grid->RowBookmark(m_grid->RowCount())) && !records.Edit()) {
-        const QVariant now = Now();
+        const QVariant now = ItemCommands::StampTime();
         if (!m_subject->IsCategory())
             records.SetValue(QStringLiteral("TreeID"), m_subject->ID().toInt());
         records.SetValue(QStringLiteral("Created"), now);
@@ -161,7 +153,7 @@ void ctlItemView::CellCommitted(int column)
         return;
     GridRecordset& records = m_grid->Recordset();
     if (!records.SetBookmark(m_grid->RowBookmark(row)) && !records.Edit()) {
-        records.SetValue(QStringLiteral("Modified"), Now());
+        records.SetValue(QStringLiteral("Modified"), ItemCommands::StampTime());
         if (records.Update())
             records.CancelUpdate(); // the edit itself is stored; a stamp that fails is let go
     }

@@ -2,6 +2,7 @@
 
 #include "app/clsCatalog.h"
 #include "controls/ctlDataGrid.h"
+#include "controls/GridTwips.h"
 #include "controls/WindowHelpers.h"
 #include "items/ctlItemEditor.h"
 #include "items/ctlItemView.h"
@@ -12,18 +13,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QVBoxLayout>
-
-namespace
-{
-int TwipsToPixels(int twips, const QWidget* widget)
-{
-    return qRound(twips * widget->logicalDpiX() / 1440.0);
-}
-int PixelsToTwips(int pixels, const QWidget* widget)
-{
-    return qRound(pixels * 1440.0 / widget->logicalDpiX());
-}
-} // namespace
 
 frmEdit::frmEdit(const Subject& subject, int itemId, bool isNew, QWidget* owner)
     : QWidget(owner, Qt::Window), m_itemId(itemId)
@@ -41,8 +30,8 @@ frmEdit::frmEdit(const Subject& subject, int itemId, bool isNew, QWidget* owner)
     m_editor->Setup();
 
     // Size and state as the last editor window was left, centred on the main window.
-    const int width = std::max(200, TwipsToPixels(Catalog().Setting(clsCatalog::ItemEditorWidth).toInt(), this));
-    const int height = std::max(150, TwipsToPixels(Catalog().Setting(clsCatalog::ItemEditorHeight).toInt(), this));
+    const int width = std::max(200, GridTwips::ToPixelsX(Catalog().Setting(clsCatalog::ItemEditorWidth).toInt(), this));
+    const int height = std::max(150, GridTwips::ToPixelsY(Catalog().Setting(clsCatalog::ItemEditorHeight).toInt(), this));
     resize(width, height);
     if (owner)
         move(owner->geometry().center() - QPoint(width / 2, height / 2));
@@ -72,8 +61,8 @@ void frmEdit::closeEvent(QCloseEvent* event)
         const bool maximized = windowState() & Qt::WindowMaximized;
         Catalog().SetSetting(clsCatalog::ItemEditorWindowState, maximized ? 2 : 0);
         if (!maximized) {
-            Catalog().SetSetting(clsCatalog::ItemEditorHeight, PixelsToTwips(height(), this));
-            Catalog().SetSetting(clsCatalog::ItemEditorWidth, PixelsToTwips(width(), this));
+            Catalog().SetSetting(clsCatalog::ItemEditorHeight, GridTwips::FromPixelsY(height(), this));
+            Catalog().SetSetting(clsCatalog::ItemEditorWidth, GridTwips::FromPixelsX(width(), this));
         }
     }
     // The item list shows what was saved: a new item's values, and an existing item's changed ones too.
